@@ -1,0 +1,5 @@
+#include <windows.h>
+
+#include "app/ConverterApp.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return theApp.Run(instance); }

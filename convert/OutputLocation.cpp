@@ -1,0 +1,79 @@
+#include <windows.h>
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include "app/ConverterApp.h"
+#include "app/Settings.h"
+#include "convert/OutputPathRules.h"
+#include "mainwnd/ConverterDlg.h"
+#include "winfw/Mbcs.h"
+#include "winfw/UniqueHandle.h"
+
+namespace {
+using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+
+constexpr char kNoFolderFunction[] = "Can not get SHGetFolderPathA!";
+constexpr char kNoMusicFolder[] = "Can not get My Music directory!";
+constexpr char kPathTooLong[] =
+    "The chosen path is too long. A WAV file path may have at most 259 characters.";
+
+// A stored path the program cannot hold is ignored in favour of the default.
+std::string StoredPath(const char* section, const char* key, const std::string& defaultPath) {
+  const std::string stored = theApp.GetProfileString(section, key, defaultPath.c_str());
+  return FitsPathLimit(stored) ? stored : defaultPath;
+}
+}  // namespace
+
+std::string CConverterDlg::GetDefaultOutputPath(const char* section, const char* key, const char* fallback,
+                                                int folder) {
+  if (m_osvi.dwMajorVersion < 6) return StoredPath(section, key, fallback);
+
+  UniqueModule shell(LoadLibraryA("shell32.dll"));
+  if (!shell) {
+    MessageBox(kNoFolderFunction, "Error", MB_OK);
+    return StoredPath(section, key, fallback);
+  }
+  const auto getFolderPath =
+      reinterpret_cast<GetFolderPathFn>(reinterpret_cast<void*>(GetProcAddress(shell.Get(), "SHGetFolderPathA")));
+  if (!getFolderPath) {
+    MessageBox(kNoFolderFunction, "Error", MB_OK);
+    return StoredPath(section, key, fallback);
+  }
+  char music[MAX_PATH] = {};
+  if (getFolderPath(m_hWnd, folder, nullptr, SHGFP_TYPE_CURRENT, music) != 0) {
+    MessageBox(kNoMusicFolder, "Error", MB_OK);
+    return StoredPath(section, key, fallback);
+  }
+  std::string defaultPath = std::string(music) + GetFileNamePart(fallback, IsAnsiLeadByte);
+  if (!FitsPathLimit(defaultPath)) defaultPath = fallback;  // a music folder too deep to hold
+  return StoredPath(section, key, defaultPath);
+}
+
+void CConverterDlg::OnBrowse() {
+  const std::string initialFolder = BrowseInitialFolder(m_strOutputFile);
+  char file[512] = "*.*";
+  char fileTitle[512] = "";
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = m_hWnd;
+  ofn.lpstrFilter = "Wav file\0*.wav\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof(file);
+  ofn.lpstrFileTitle = fileTitle;
+  ofn.nMaxFileTitle = sizeof(fileTitle);
+  ofn.lpstrInitialDir = initialFolder.c_str();
+  ofn.lpstrTitle = "Select Output";
+  ofn.Flags = OFN_HIDEREADONLY;
+  if (!GetSaveFileNameA(&ofn)) return;
+
+  const std::string chosen = WavNameFor(file, IsAnsiLeadByte);
+  if (!FitsPathLimit(chosen)) {
+    MessageBox(kPathTooLong, "Error", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  m_strOutputFile = chosen;
+  theApp.WriteProfileString(settings::kOptionSection, settings::kOutputFileKey, m_strOutputFile.c_str());
+  SetDlgItemText(IDC_OUTPUT_FILE, m_strOutputFile.c_str());
+}

@@ -1,0 +1,6 @@
+#include "help/WebLinks.h"
+#include "mainwnd/ConverterDlg.h"
+
+void CConverterDlg::OnHelpButton() {}
+void CConverterDlg::OnHomepageButton() {}
+void PromptUpdateCheck(const char*) {}

@@ -1,0 +1,90 @@
+// The converter dialog: the program's main window.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "controls/CaptionLabel.h"
+#include "controls/PositionSlider.h"
+#include "media/ReferenceTime.h"
+#include "res/resource.h"
+#include "winfw/Controls.h"
+#include "winfw/Dialog.h"
+
+struct IMultiMediaStream;
+
+class CConverterDlg : public CDialog {
+ public:
+  explicit CConverterDlg(CWnd* parent = nullptr);
+  ~CConverterDlg() override;
+
+  // --- Main window (operations other parts call) ---
+  BOOL ClosePreview();
+  void EnableMediaControls(BOOL enable);
+
+  // --- Opening media and the range ---
+  BOOL ProbeDuration();
+  void UpdatePositionDisplay();
+  BOOL SeekToSliderPos(int pos);
+
+  // --- Preview ---
+  int StartPreview(char* path);
+
+  // --- Conversion ---
+  static BOOL FileExists(const char* path);
+  static unsigned ConvertThreadProc(void* param);
+  void RunConversion();
+  HRESULT OpenMediaStream(const char* path, IMultiMediaStream** stream);
+  HRESULT WriteWaveFile(IMultiMediaStream* stream);
+
+  // --- Output location ---
+  std::string GetDefaultOutputPath(const char* section, const char* key, const char* fallback, int folder);
+
+  // --- Members, in declaration order ---
+  CCaptionLabel m_lblTitle;
+  CCaptionLabel m_lblOutputFile;
+  CProgressCtrl m_ctlProgress;
+  CStatic m_stcEndTime;
+  CStatic m_stcStartTime;
+  CPositionSlider m_ctlSlider;
+  std::string m_strTitle;
+  std::string m_strOutputFile;
+  HICON m_hIcon = nullptr;
+  ReferenceTime m_rtStart = 0;
+  ReferenceTime m_rtEnd = 0;
+  char m_szMediaPath[MAX_PATH] = {};
+  int m_nDurationSec = 0;
+  HINSTANCE m_hInstance = nullptr;
+  int m_nSliderPos = 0;
+  ReferenceTime m_rtDuration = 0;
+  std::atomic<int> m_bStopped{1};  // 1: idle or stop requested; 0: a conversion runs
+  OSVERSIONINFOA m_osvi = {};
+
+ protected:
+  BOOL OnInitDialog() override;
+  void DoDataExchange(CDataExchange* dx) override;
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  LRESULT DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+  // Message handlers.
+  LRESULT OnSysCommand(WPARAM wp, LPARAM lp);
+  LRESULT OnPaint(WPARAM wp, LPARAM lp);
+  LRESULT OnQueryDragIcon(WPARAM wp, LPARAM lp);
+  LRESULT OnClose(WPARAM wp, LPARAM lp);
+  void OnConvert();
+  void OnOpenFile();
+  void OnSliderReleased(NMHDR* hdr, LRESULT* result);
+  void OnPlay();
+  void OnPause();
+  void OnStop();
+  void OnStartTime();
+  void OnEndTime();
+  void OnCloseMedia();
+  void OnBrowse();
+  void OnHelpButton();
+  void OnHomepageButton();
+  void OnAboutButton();
+};

@@ -1,0 +1,4 @@
+#include "mainwnd/ConverterDlg.h"
+
+void CConverterDlg::OnOpenFile() {}
+BOOL CConverterDlg::ProbeDuration() { return FALSE; }

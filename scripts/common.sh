@@ -1,0 +1,69 @@
+# Shared by the run and test scripts: paths, the builds and the Wine environment.
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${SONBREL_BUILD:-$ROOT/build}"
+NATIVE_BUILD="$BUILD/native"
+WIN_BUILD="$BUILD/win"
+export WINEPREFIX="${SONBREL_WINEPREFIX:-$BUILD/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEARCH=win64
+export ALSA_CONFIG_PATH="$ROOT/scripts/alsa-null.conf"
+# No Mono or Gecko downloads at prefix creation (this machine has no network).
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;winemenubuilder.exe=}"
+
+generator() { command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles"; }
+
+build_native() {
+  cmake -S "$ROOT" -B "$NATIVE_BUILD" -G "$(generator)" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$NATIVE_BUILD" -j "$(nproc)"
+}
+
+build_win() {
+  cmake -S "$ROOT" -B "$WIN_BUILD" -G "$(generator)" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+  cmake --build "$WIN_BUILD" -j "$(nproc)" "$@"
+}
+
+# Creates the Wine prefix once. Without a window manager Wine waits about 2 s on every
+# window close unless its windows are unmanaged.
+ensure_wineprefix() {
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.sonbrel-ready" ]; then
+      echo "Creating the Wine prefix in $WINEPREFIX ..."
+      wineboot -i >/dev/null 2>&1 || true
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d Y /f >/dev/null 2>&1
+      wineserver -w
+      touch "$WINEPREFIX/.sonbrel-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+}
+
+# Keeps one Wine server and its services running for a series of programs. They are
+# started here, detached from any output pipe, so that a runner reading a program's
+# output (CTest) does not wait for them to end.
+start_wine_session() {
+  wineserver -p
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+# Starts Xvfb when there is no display; sets DISPLAY.
+start_xvfb() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local n
+  for n in $(seq 91 120); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+  done
+  echo "Could not start Xvfb" >&2
+  return 1
+}
+
+stop_xvfb() { [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null; return 0; }
+
+# Unix path -> the Windows path Wine shows for it.
+winpath() { printf 'Z:%s' "$(readlink -f "$1" | tr '/' '\\')"; }

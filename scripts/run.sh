@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Sonbrel and starts it (under Wine on Linux).
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+if [ -z "${DISPLAY:-}" ]; then
+  echo "No display to show Sonbrel on. Run it under a virtual display instead: xvfb-run -a scripts/run.sh" >&2
+  exit 1
+fi
+"$ROOT/scripts/install-deps.sh"
+build_win --target Sonbrel
+ensure_wineprefix
+if [ -x "$ROOT/scripts/make-samples.sh" ]; then "$ROOT/scripts/make-samples.sh" "$ROOT/samples"; fi
+echo "Starting Sonbrel ($WIN_BUILD/Sonbrel.exe)"
+exec wine "$WIN_BUILD/Sonbrel.exe"

@@ -1,0 +1,186 @@
+#include "support/WinTestSupport.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+
+#include "app/ConverterApp.h"
+#include "app/Settings.h"
+#include "winfw/Dialog.h"
+
+void PrepareApp() {
+  static bool started = false;
+  if (!started) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    theApp.Startup(GetModuleHandleA(nullptr));
+    theApp.SetRegistryKey(settings::kRegistryKey);
+    started = true;
+  }
+  ClearSettings();
+}
+
+void ClearSettings() {
+  const std::string key = std::string("software\\") + settings::kRegistryKey + "\\" + theApp.m_strAppName;
+  RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
+}
+
+std::string TestMedia(const char* name) {
+  const char* dir = std::getenv("SONBREL_TEST_MEDIA");
+  std::string path = std::string("Z:") + (dir ? dir : "/tmp") + "/" + name;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::string TempFolder(const char* name) {
+  CreateDirectoryA("Z:\\tmp\\sonbrel-tests", nullptr);
+  const std::string folder = "Z:\\tmp\\sonbrel-tests\\" + theApp.m_strAppName + "-" + name;
+  CreateDirectoryA(folder.c_str(), nullptr);
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string file = folder + "\\" + data.cFileName;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(file.c_str());
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  return folder;
+}
+
+std::string UnixPath(const std::string& windowsPath) {
+  std::string path = windowsPath.compare(0, 2, "Z:") == 0 ? windowsPath.substr(2) : windowsPath;
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+
+void PumpFor(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start >= timeoutMs) return done();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return true;
+}
+
+namespace {
+struct ModalScript {
+  CDialog* dlg;
+  std::function<void(HWND)> script;
+  bool ran = false;
+};
+ModalScript* g_script = nullptr;
+
+void CALLBACK RunScript(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  ModalScript* s = g_script;
+  if (!s || s->ran || !s->dlg->m_hWnd) return;
+  s->ran = true;
+  HWND dialog = s->dlg->m_hWnd;
+  s->script(dialog);
+  if (IsWindow(dialog) && IsWindowVisible(dialog)) PostMessageA(dialog, WM_CLOSE, 0, 0);
+}
+}  // namespace
+
+INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script) {
+  ModalScript s{&dlg, script};
+  g_script = &s;
+  SetTimer(nullptr, 0, 50, &RunScript);
+  const INT_PTR result = dlg.DoModal();
+  g_script = nullptr;
+  return result;
+}
+
+void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+std::string ItemText(HWND dialog, int id) {
+  char text[1024] = {};
+  GetDlgItemTextA(dialog, id, text, sizeof(text));
+  return text;
+}
+
+namespace {
+ModalAnswerer* g_answerer = nullptr;
+
+std::string WindowText(HWND hwnd) {
+  char text[2048] = {};
+  GetWindowTextA(hwnd, text, sizeof(text));
+  return text;
+}
+
+struct Found {
+  HWND box = nullptr;
+};
+
+BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lp) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd)) return TRUE;
+  char cls[64] = {};
+  GetClassNameA(hwnd, cls, sizeof(cls));
+  if (std::string(cls) != "#32770") return TRUE;
+  // A message box has its text in static 0xFFFF; a file dialog has the name box 0x47C.
+  if (!GetDlgItem(hwnd, 0xFFFF) && !GetDlgItem(hwnd, 0x47C)) return TRUE;
+  reinterpret_cast<Found*>(lp)->box = hwnd;
+  return FALSE;
+}
+}  // namespace
+
+ModalAnswerer::ModalAnswerer() {
+  g_answerer = this;
+  m_timer = SetTimer(nullptr, 0, 30, &ModalAnswerer::OnTimer);
+}
+
+ModalAnswerer::~ModalAnswerer() {
+  KillTimer(nullptr, m_timer);
+  g_answerer = nullptr;
+}
+
+void ModalAnswerer::PressOnNextBox(int button) { m_answers.push_back({false, button, {}}); }
+
+void ModalAnswerer::ChooseInNextFileDialog(const std::string& path) { m_answers.push_back({true, 0, path}); }
+
+void CALLBACK ModalAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_answerer) g_answerer->Poll();
+}
+
+void ModalAnswerer::Poll() {
+  Found found;
+  EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&found));
+  if (!found.box || m_answers.empty()) return;
+  HWND box = found.box;
+  const Answer answer = m_answers.front();
+  const bool isFileDialog = GetDlgItem(box, 0x47C) != nullptr;
+  if (isFileDialog != answer.fileDialog) return;  // not the kind expected next; leave it
+  m_answers.erase(m_answers.begin());
+  HWND owner = GetWindow(box, GW_OWNER);
+  DWORD thread = GetWindowThreadProcessId(box, nullptr);
+  const bool ownedByMain = owner && theApp.m_pMainWnd && owner == theApp.m_pMainWnd->m_hWnd;
+  if (isFileDialog) {
+    seen.push_back({WindowText(box), {}, ownedByMain, thread});
+    if (answer.path.empty()) {
+      PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+      return;
+    }
+    HWND name = GetDlgItem(box, 0x47C);
+    HWND edit = FindWindowExA(name, nullptr, "Edit", nullptr);
+    SetWindowTextA(edit ? edit : name, answer.path.c_str());
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    return;
+  }
+  seen.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), ownedByMain, thread});
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer.button)));
+}

@@ -1,0 +1,71 @@
+// Helpers for the Windows tests: the application object, the modal-dialog driver,
+// an answerer for message boxes and common dialogs, and the test media.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class CDialog;
+
+// Points the application object at this test program (name, instance, registry key)
+// and clears the program's settings key.
+void PrepareApp();
+// Deletes HKCU\software\Travenor\<application name>.
+void ClearSettings();
+
+// Windows path of a file made by make-test-media.sh.
+std::string TestMedia(const char* name);
+// A fresh empty folder under Z:\tmp\sonbrel-tests for one test's output (no trailing \).
+std::string TempFolder(const char* name);
+// Unix view of a Windows path under Z:.
+std::string UnixPath(const std::string& windowsPath);
+
+// Handles messages for ms milliseconds.
+void PumpFor(DWORD ms);
+// Handles messages until done() or the time-out; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+
+// Runs dlg modally and calls script once the dialog is up (inside its modal loop).
+// The script ends the dialog itself, or the driver closes it with WM_CLOSE afterwards.
+INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script);
+
+// Clicks a button of a dialog as the user would (BM_CLICK, so BN_CLICKED reaches the parent).
+void Click(HWND dialog, int id);
+std::string ItemText(HWND dialog, int id);
+
+// Answers message boxes and open/save dialogs of this process, in the order they come.
+class ModalAnswerer {
+ public:
+  struct Seen {
+    std::string caption;
+    std::string text;
+    bool ownedByMainWindow;
+    DWORD threadId;
+  };
+  ModalAnswerer();
+  ~ModalAnswerer();
+  ModalAnswerer(const ModalAnswerer&) = delete;
+  ModalAnswerer& operator=(const ModalAnswerer&) = delete;
+
+  // The next message box is answered with this button (IDOK, IDYES, IDNO...).
+  void PressOnNextBox(int button);
+  // The next file dialog gets this path typed in and OK pressed (empty: Cancel).
+  void ChooseInNextFileDialog(const std::string& path);
+
+  std::vector<Seen> seen;
+  int pending() const { return static_cast<int>(m_answers.size()); }
+
+ private:
+  struct Answer {
+    bool fileDialog;
+    int button;
+    std::string path;
+  };
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+  void Poll();
+  std::vector<Answer> m_answers;
+  UINT_PTR m_timer = 0;
+};

@@ -1,0 +1,70 @@
+// Owning pointer to a COM interface: one reference, released on every exit path.
+#pragma once
+
+#include <unknwn.h>
+
+#include <cassert>
+#include <utility>
+
+template <class T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ComPtr(std::nullptr_t) {}
+  // Takes a new reference of its own.
+  explicit ComPtr(T* p) : m_p(p) {
+    if (m_p) m_p->AddRef();
+  }
+  ComPtr(const ComPtr& other) : ComPtr(other.m_p) {}
+  ComPtr(ComPtr&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
+  ComPtr& operator=(ComPtr other) noexcept {
+    std::swap(m_p, other.m_p);
+    return *this;
+  }
+  ~ComPtr() { Reset(); }
+
+  void Reset() {
+    if (T* p = std::exchange(m_p, nullptr)) p->Release();
+  }
+  // Adopts a reference the caller already owns.
+  void Attach(T* p) {
+    Reset();
+    m_p = p;
+  }
+  // Hands the reference to the caller, who must release it.
+  T* Detach() { return std::exchange(m_p, nullptr); }
+
+  // For functions that return a new reference through T**; the pointer must be empty,
+  // so that nothing is leaked by overwriting it.
+  T** Out() {
+    assert(m_p == nullptr);
+    return &m_p;
+  }
+  void** OutVoid() { return reinterpret_cast<void**>(Out()); }
+
+  template <class U>
+  HRESULT As(ComPtr<U>& other) const {
+    other.Reset();
+    if (!m_p) return E_POINTER;
+    return m_p->QueryInterface(__uuidof(U), other.OutVoid());
+  }
+  HRESULT QueryFrom(IUnknown* source, REFIID iid) {
+    Reset();
+    if (!source) return E_POINTER;
+    return source->QueryInterface(iid, OutVoid());
+  }
+
+  T* Get() const { return m_p; }
+  T* operator->() const { return m_p; }
+  explicit operator bool() const { return m_p != nullptr; }
+
+ private:
+  T* m_p = nullptr;
+};
+
+// Creates an in-process COM object, asking for interface iid.
+template <class T>
+HRESULT CreateInProc(REFCLSID clsid, REFIID iid, ComPtr<T>& out) {
+  out.Reset();
+  return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, out.OutVoid());
+}

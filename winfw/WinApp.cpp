@@ -1,0 +1,132 @@
+#include "winfw/WinApp.h"
+
+#include <process.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/ModulePath.h"
+#include "winfw/Wnd.h"
+
+namespace {
+CWinApp* g_pApp = nullptr;
+
+struct RegKeyTraits {
+  static HKEY Invalid() { return nullptr; }
+  static void Close(HKEY key) { RegCloseKey(key); }
+};
+using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
+
+std::string ModuleFileName(HINSTANCE instance) {
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(instance, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) return std::string(buffer.data(), n);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+}  // namespace
+
+CWinApp::CWinApp() { g_pApp = this; }
+
+CWinApp::~CWinApp() {
+  if (g_pApp == this) g_pApp = nullptr;
+}
+
+CWinApp* AfxGetApp() { return g_pApp; }
+
+HINSTANCE AfxGetInstanceHandle() { return g_pApp ? g_pApp->m_hInstance : GetModuleHandleA(nullptr); }
+
+void CWinApp::Startup(HINSTANCE instance) {
+  m_hInstance = instance;
+  const std::string path = ModuleFileName(instance);
+  m_strAppName = ModuleBaseName(path);
+  m_strHelpFilePath = ReplaceExtension(path, ".HLP");
+}
+
+int CWinApp::Run(HINSTANCE instance) {
+  Startup(instance);
+  InitInstance();
+  return 0;
+}
+
+HKEY CWinApp::OpenSectionKey(const char* section) const {
+  if (m_strRegistryKey.empty() || m_strAppName.empty()) return nullptr;
+  const std::string path = "software\\" + m_strRegistryKey + "\\" + m_strAppName + "\\" + section;
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return nullptr;
+  return key;
+}
+
+UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue) const {
+  UniqueRegKey key(OpenSectionKey(section));
+  if (!key) return static_cast<UINT>(defaultValue);
+  DWORD type = 0, value = 0, size = sizeof(value);
+  if (RegQueryValueExA(key.Get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof(value))
+    return static_cast<UINT>(defaultValue);
+  return value;
+}
+
+std::string CWinApp::GetProfileString(const char* section, const char* entry,
+                                      const char* defaultValue) const {
+  const std::string fallback = defaultValue ? defaultValue : "";
+  UniqueRegKey key(OpenSectionKey(section));
+  if (!key) return fallback;
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExA(key.Get(), entry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ))
+    return fallback;
+  std::vector<char> buffer(size + 1, '\0');
+  if (RegQueryValueExA(key.Get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+      ERROR_SUCCESS)
+    return fallback;
+  return std::string(buffer.data());  // stops at the first NUL, stored or added
+}
+
+BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value) const {
+  UniqueRegKey key(OpenSectionKey(section));
+  if (!key) return FALSE;
+  const DWORD data = static_cast<DWORD>(value);
+  return RegSetValueExA(key.Get(), entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data)) ==
+         ERROR_SUCCESS;
+}
+
+BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const char* value) const {
+  UniqueRegKey key(OpenSectionKey(section));
+  if (!key) return FALSE;
+  const std::string text = value ? value : "";
+  return RegSetValueExA(key.Get(), entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
+int AfxMessageBox(const char* text, UINT type) {
+  CWinApp* app = AfxGetApp();
+  HWND owner = app && app->m_pMainWnd ? app->m_pMainWnd->m_hWnd : nullptr;
+  const char* caption = app && !app->m_strAppName.empty() ? app->m_strAppName.c_str() : nullptr;
+  return MessageBoxA(owner, text, caption, type);
+}
+
+namespace {
+struct ThreadStart {
+  unsigned (*proc)(void*);
+  void* param;
+};
+
+unsigned __stdcall ThreadTrampoline(void* p) {
+  const std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(p));
+  return start->proc(start->param);
+}
+}  // namespace
+
+UniqueKernelHandle AfxBeginThread(unsigned (*proc)(void*), void* param) {
+  auto start = std::make_unique<ThreadStart>(ThreadStart{proc, param});
+  const uintptr_t handle = _beginthreadex(nullptr, 0, &ThreadTrampoline, start.get(), 0, nullptr);
+  if (!handle) return UniqueKernelHandle();
+  start.release();  // the thread owns it now
+  return UniqueKernelHandle(reinterpret_cast<HANDLE>(handle));
+}
