@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
-# Makes the media files the Windows tests convert and play (into the folder given).
+# Makes the media files the Windows tests use, into the folder given: every snippet in
+# tests/media/*.sh runs there and makes the files it owns when they are missing.
 set -euo pipefail
 out="${1:?usage: make-test-media.sh DIR}"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 mkdir -p "$out"
 cd "$out"
-[ -f .complete ] && exit 0
-sox -n -r 44100 -c 2 -b 16 tone-stereo.wav synth 4 sine 440 sine 660 gain -6
-lame --quiet -b 128 tone-stereo.wav tone-stereo.mp3
-: > empty.mp3
-echo "This is not an MP3 file at all." > text.mp3
-touch .complete
+for snippet in "$here"/tests/media/*.sh; do
+  bash "$snippet"
+done
