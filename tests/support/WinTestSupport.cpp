@@ -80,6 +80,7 @@ namespace {
 struct ModalScript {
   CDialog* dlg;
   std::function<void(HWND)> script;
+  bool autoClose;
   bool ran = false;
 };
 ModalScript* g_script = nullptr;
@@ -91,12 +92,12 @@ void CALLBACK RunScript(HWND, UINT, UINT_PTR id, DWORD) {
   s->ran = true;
   HWND dialog = s->dlg->m_hWnd;
   s->script(dialog);
-  if (IsWindow(dialog) && IsWindowVisible(dialog)) PostMessageA(dialog, WM_CLOSE, 0, 0);
+  if (s->autoClose && IsWindow(dialog) && IsWindowVisible(dialog)) PostMessageA(dialog, WM_CLOSE, 0, 0);
 }
 }  // namespace
 
-INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script) {
-  ModalScript s{&dlg, script};
+INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script, bool autoClose) {
+  ModalScript s{&dlg, script, autoClose};
   g_script = &s;
   SetTimer(nullptr, 0, 50, &RunScript);
   const INT_PTR result = dlg.DoModal();
@@ -122,20 +123,37 @@ std::string WindowText(HWND hwnd) {
 }
 
 struct Found {
+  std::string caption;  // for Kind::Dialog
+  bool byCaption;
   HWND box = nullptr;
 };
 
 BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lp) {
+  Found* found = reinterpret_cast<Found*>(lp);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
   if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd)) return TRUE;
   char cls[64] = {};
   GetClassNameA(hwnd, cls, sizeof(cls));
   if (std::string(cls) != "#32770") return TRUE;
-  // A message box has its text in static 0xFFFF; a file dialog has the name box 0x47C.
-  if (!GetDlgItem(hwnd, 0xFFFF) && !GetDlgItem(hwnd, 0x47C)) return TRUE;
-  reinterpret_cast<Found*>(lp)->box = hwnd;
+  if (found->byCaption) {
+    if (WindowText(hwnd) != found->caption) return TRUE;
+  } else if (!GetDlgItem(hwnd, 0xFFFF) && !GetDlgItem(hwnd, 0x47C)) {
+    // A message box has its text in static 0xFFFF; a file dialog has the name box 0x47C.
+    return TRUE;
+  }
+  found->box = hwnd;
   return FALSE;
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM lp) {
+  char cls[64] = {};
+  GetClassNameA(child, cls, sizeof(cls));
+  if (lstrcmpiA(cls, "Static") == 0) {
+    const std::string text = WindowText(child);
+    if (!text.empty()) *reinterpret_cast<std::string*>(lp) += text + "\n";
+  }
+  return TRUE;
 }
 }  // namespace
 
@@ -149,35 +167,50 @@ ModalAnswerer::~ModalAnswerer() {
   g_answerer = nullptr;
 }
 
-void ModalAnswerer::PressOnNextBox(int button) { m_answers.push_back({false, button, {}}); }
+void ModalAnswerer::PressOnNextBox(int button) { m_answers.push_back({Kind::MessageBox, button, {}}); }
 
-void ModalAnswerer::ChooseInNextFileDialog(const std::string& path) { m_answers.push_back({true, 0, path}); }
+void ModalAnswerer::ChooseInNextFileDialog(const std::string& path) {
+  m_answers.push_back({Kind::FileDialog, 0, path});
+}
+
+void ModalAnswerer::PressInNextDialog(const std::string& caption, int button) {
+  m_answers.push_back({Kind::Dialog, button, caption});
+}
 
 void CALLBACK ModalAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
   if (g_answerer) g_answerer->Poll();
 }
 
 void ModalAnswerer::Poll() {
-  Found found;
-  EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&found));
-  if (!found.box || m_answers.empty()) return;
-  HWND box = found.box;
+  if (m_answers.empty()) return;
   const Answer answer = m_answers.front();
+  Found found{answer.text, answer.kind == Kind::Dialog};
+  EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&found));
+  if (!found.box) return;
+  HWND box = found.box;
   const bool isFileDialog = GetDlgItem(box, 0x47C) != nullptr;
-  if (isFileDialog != answer.fileDialog) return;  // not the kind expected next; leave it
+  if (answer.kind != Kind::Dialog && isFileDialog != (answer.kind == Kind::FileDialog))
+    return;  // not the kind expected next; leave it
   m_answers.erase(m_answers.begin());
   HWND owner = GetWindow(box, GW_OWNER);
   DWORD thread = GetWindowThreadProcessId(box, nullptr);
   const bool ownedByMain = owner && theApp.m_pMainWnd && owner == theApp.m_pMainWnd->m_hWnd;
+  if (answer.kind == Kind::Dialog) {
+    std::string texts;
+    EnumChildWindows(box, &CollectStaticText, reinterpret_cast<LPARAM>(&texts));
+    seen.push_back({WindowText(box), texts, ownedByMain, thread});
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), 0);
+    return;
+  }
   if (isFileDialog) {
     seen.push_back({WindowText(box), {}, ownedByMain, thread});
-    if (answer.path.empty()) {
+    if (answer.text.empty()) {
       PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
       return;
     }
     HWND name = GetDlgItem(box, 0x47C);
     HWND edit = FindWindowExA(name, nullptr, "Edit", nullptr);
-    SetWindowTextA(edit ? edit : name, answer.path.c_str());
+    SetWindowTextA(edit ? edit : name, answer.text.c_str());
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     return;
   }

@@ -30,7 +30,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 
 // Runs dlg modally and calls script once the dialog is up (inside its modal loop).
 // The script ends the dialog itself, or the driver closes it with WM_CLOSE afterwards.
-INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script);
+// With autoClose false the script must end the dialog itself (for instance by a key
+// that the dialog's own message loop translates).
+INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script, bool autoClose = true);
 
 // Clicks a button of a dialog as the user would (BM_CLICK, so BN_CLICKED reaches the parent).
 void Click(HWND dialog, int id);
@@ -54,15 +56,19 @@ class ModalAnswerer {
   void PressOnNextBox(int button);
   // The next file dialog gets this path typed in and OK pressed (empty: Cancel).
   void ChooseInNextFileDialog(const std::string& path);
+  // The next dialog with this caption gets this button pressed; its static texts are
+  // recorded in seen.text, one per line.
+  void PressInNextDialog(const std::string& caption, int button);
 
   std::vector<Seen> seen;
   int pending() const { return static_cast<int>(m_answers.size()); }
 
  private:
+  enum class Kind { MessageBox, FileDialog, Dialog };
   struct Answer {
-    bool fileDialog;
+    Kind kind;
     int button;
-    std::string path;
+    std::string text;  // the path to type, or the dialog's caption
   };
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
   void Poll();

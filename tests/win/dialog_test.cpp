@@ -4,6 +4,8 @@
 
 #include "app/ConverterApp.h"
 #include "app/Settings.h"
+#include <shlobj.h>
+
 #include "mainwnd/ConverterDlg.h"
 #include "support/WinTestSupport.h"
 
@@ -66,6 +68,129 @@ TEST_F(DialogTest, SystemMenuEndsWithSeparatorAndAbout) {
     GetMenuStringA(menu, static_cast<UINT>(count - 1), text, sizeof(text), MF_BYPOSITION);
     EXPECT_STREQ(text, "&About Sonbrel");
     EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
+  });
+  theApp.m_pMainWnd = nullptr;
+}
+
+namespace {
+std::string StoredOutputPath() {
+  return theApp.GetProfileString(settings::kOptionSection, settings::kOutputFileKey, "<absent>");
+}
+
+void PressKey(HWND target, WPARAM key) {
+  PostMessageA(target, WM_KEYDOWN, key, 1);
+  PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+}
+}  // namespace
+
+TEST_F(DialogTest, ClosingStoresTheMembersPathNotTypedText) {
+  theApp.WriteProfileString(settings::kOptionSection, settings::kOutputFileKey, "Z:\\tmp\\stored.wav");
+  CConverterDlg dlg;
+  theApp.m_pMainWnd = &dlg;
+  const INT_PTR result = RunModal(dlg, [&](HWND h) {
+    EXPECT_EQ(ItemText(h, IDC_OUTPUT_FILE), "Z:\\tmp\\stored.wav");  // a stored path wins over the default
+    dlg.m_strOutputFile = "Z:\\tmp\\member.wav";
+    SetDlgItemTextA(h, IDC_OUTPUT_FILE, "Z:\\tmp\\typed-but-never-converted.wav");
+    SendMessageA(h, WM_CLOSE, 0, 0);
+  });
+  theApp.m_pMainWnd = nullptr;
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(StoredOutputPath(), "Z:\\tmp\\member.wav");
+}
+
+TEST_F(DialogTest, FirstRunShowsTheMusicFolderDefaultAndStoresItAtClose) {
+  CConverterDlg dlg;
+  theApp.m_pMainWnd = &dlg;
+  std::string shown;
+  RunModal(dlg, [&](HWND h) { shown = ItemText(h, IDC_OUTPUT_FILE); });
+  theApp.m_pMainWnd = nullptr;
+  char music[MAX_PATH] = {};
+  ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_MYMUSIC, nullptr, SHGFP_TYPE_CURRENT, music), S_OK);
+  EXPECT_EQ(shown, std::string(music) + "\\output.wav");
+  EXPECT_EQ(StoredOutputPath(), shown);
+}
+
+TEST_F(DialogTest, EscEndsTheDialogWithoutTheShutdownSteps) {
+  CConverterDlg dlg;
+  theApp.m_pMainWnd = &dlg;
+  const INT_PTR result = RunModal(
+      dlg, [&](HWND h) { PressKey(GetFocus() ? GetFocus() : h, VK_ESCAPE); }, false);
+  theApp.m_pMainWnd = nullptr;
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(StoredOutputPath(), "<absent>");
+}
+
+TEST_F(DialogTest, EnterInTheOutputBoxEndsTheDialogThroughOk) {
+  CConverterDlg dlg;
+  theApp.m_pMainWnd = &dlg;
+  const INT_PTR result = RunModal(
+      dlg,
+      [&](HWND h) {
+        dlg.EnableMediaControls(TRUE);
+        HWND edit = GetDlgItem(h, IDC_OUTPUT_FILE);
+        SetFocus(edit);
+        SetWindowTextA(edit, "Z:\\tmp\\typed.wav");
+        PressKey(edit, VK_RETURN);
+      },
+      false);
+  theApp.m_pMainWnd = nullptr;
+  EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(dlg.m_strOutputFile, "Z:\\tmp\\typed.wav");  // OK moved the texts into the members
+  EXPECT_EQ(StoredOutputPath(), "<absent>");
+}
+
+TEST_F(DialogTest, AStoredPathTooLongToHoldIsIgnored) {
+  theApp.WriteProfileString(settings::kOptionSection, settings::kOutputFileKey,
+                            ("Z:\\" + std::string(300, 'a') + ".wav").c_str());
+  CConverterDlg dlg;
+  theApp.m_pMainWnd = &dlg;
+  RunModal(dlg, [&](HWND h) {
+    const std::string shown = ItemText(h, IDC_OUTPUT_FILE);
+    EXPECT_LE(shown.size(), 259u);
+    EXPECT_NE(shown.find("output.wav"), std::string::npos);
+  });
+  theApp.m_pMainWnd = nullptr;
+}
+
+TEST_F(DialogTest, OldSystemsUseTheStoredPathOrTheFixedFallbackWithoutAsking) {
+  CConverterDlg dlg;
+  theApp.m_pMainWnd = &dlg;
+  RunModal(dlg, [&](HWND) {
+    dlg.m_osvi.dwMajorVersion = 5;
+    ModalAnswerer answerer;
+    EXPECT_EQ(dlg.GetDefaultOutputPath("Option", "unused_key", "c:\\output.wav", CSIDL_MYMUSIC), "c:\\output.wav");
+    theApp.WriteProfileString("Option", "unused_key", "Z:\\kept.wav");
+    EXPECT_EQ(dlg.GetDefaultOutputPath("Option", "unused_key", "c:\\output.wav", CSIDL_MYMUSIC), "Z:\\kept.wav");
+    PumpFor(100);
+    EXPECT_TRUE(answerer.seen.empty());
+  });
+  theApp.m_pMainWnd = nullptr;
+}
+
+TEST_F(DialogTest, AboutButtonAndEverySystemMenuAboutCommandShowTheSameBox) {
+  CConverterDlg dlg;
+  theApp.m_pMainWnd = &dlg;
+  RunModal(dlg, [&](HWND h) {
+    ModalAnswerer answerer;
+    answerer.PressInNextDialog("About Sonbrel", IDOK);
+    Click(h, IDC_ABOUT);
+    answerer.PressInNextDialog("About Sonbrel", IDCANCEL);
+    SendMessageA(h, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    answerer.PressInNextDialog("About Sonbrel", IDOK);
+    SendMessageA(h, WM_SYSCOMMAND, IDM_ABOUTBOX | 0xF, 0);
+    ASSERT_EQ(answerer.seen.size(), 3u);
+    for (const auto& box : answerer.seen) {
+      EXPECT_TRUE(box.ownedByMainWindow);
+      EXPECT_NE(box.text.find("Sonbrel Version 1.2"), std::string::npos);
+      EXPECT_NE(box.text.find("Website: https://www.travenor.example"), std::string::npos);
+      EXPECT_NE(box.text.find("Support: https://www.travenor.example/contact.htm"), std::string::npos);
+    }
+    EXPECT_TRUE(IsWindowEnabled(h));  // back to the main window, unchanged
+    // Other system commands keep their default handling.
+    SendMessageA(h, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(IsIconic(h));
+    SendMessageA(h, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(IsIconic(h));
   });
   theApp.m_pMainWnd = nullptr;
 }

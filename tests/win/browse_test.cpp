@@ -1,0 +1,83 @@
+// Browse: the real save dialog, answered as a user would, and the name rules.
+#include <gtest/gtest.h>
+
+#include "app/ConverterApp.h"
+#include "app/Settings.h"
+#include "mainwnd/ConverterDlg.h"
+#include "support/WinTestSupport.h"
+
+namespace {
+struct BrowseResult {
+  std::string member, shown, stored;
+  std::vector<ModalAnswerer::Seen> seen;
+};
+
+// Opens the dialog, presses Browse and answers the save dialog with typed (empty: Cancel).
+BrowseResult Browse(const std::string& typed) {
+  PrepareApp();
+  BrowseResult r;
+  CConverterDlg dlg;
+  theApp.m_pMainWnd = &dlg;
+  RunModal(dlg, [&](HWND h) {
+    dlg.m_strOutputFile = "Z:\\tmp\\before.wav";
+    SetDlgItemTextA(h, IDC_OUTPUT_FILE, "Z:\\tmp\\before.wav");
+    dlg.EnableMediaControls(TRUE);
+    ModalAnswerer answerer;
+    answerer.ChooseInNextFileDialog(typed);
+    if (typed.size() + 4 > 259) answerer.PressOnNextBox(IDOK);  // the refusal
+    Click(h, IDC_BROWSE);
+    PumpUntil([&] { return answerer.pending() == 0; }, 3000);
+    r.member = dlg.m_strOutputFile;
+    r.shown = ItemText(h, IDC_OUTPUT_FILE);
+    r.seen = answerer.seen;
+    dlg.EndDialog(IDCANCEL);  // leave without the close steps, which would store the path
+  });
+  theApp.m_pMainWnd = nullptr;
+  r.stored = theApp.GetProfileString(settings::kOptionSection, settings::kOutputFileKey, "<absent>");
+  return r;
+}
+}  // namespace
+
+TEST(Browse, ChosenNameGetsTheWavExtensionAndIsStoredAtOnce) {
+  const std::string folder = TempFolder("browse");
+  const BrowseResult r = Browse(folder + "\\song.mp3");
+  ASSERT_FALSE(r.seen.empty());
+  EXPECT_EQ(r.seen[0].caption, "Select Output");
+  EXPECT_TRUE(r.seen[0].ownedByMainWindow);
+  EXPECT_EQ(r.member, folder + "\\song.wav");
+  EXPECT_EQ(r.shown, folder + "\\song.wav");
+  EXPECT_EQ(r.stored, folder + "\\song.wav");
+}
+
+TEST(Browse, NameRules) {
+  const std::string folder = TempFolder("browse-rules");
+  EXPECT_EQ(Browse(folder + "\\song").member, folder + "\\song.wav");
+  EXPECT_EQ(Browse(folder + "\\a.b.c").member, folder + "\\a.b.wav");
+  EXPECT_EQ(Browse(folder + "\\x.WAV").member, folder + "\\x.wav");
+  CreateDirectoryA((folder + "\\my.music").c_str(), nullptr);
+  EXPECT_EQ(Browse(folder + "\\my.music\\track").member, folder + "\\my.music\\track.wav");
+}
+
+TEST(Browse, CancelChangesNothing) {
+  const BrowseResult r = Browse("");
+  EXPECT_EQ(r.member, "Z:\\tmp\\before.wav");
+  EXPECT_EQ(r.shown, "Z:\\tmp\\before.wav");
+  EXPECT_EQ(r.stored, "<absent>");
+}
+
+TEST(Browse, APathTooLongToHoldIsRefusedAndNothingChanges) {
+  // A name the save dialog accepts (257 characters, no extension) whose ".wav" form
+  // would pass 259 characters.
+  std::string folder = TempFolder("browse-long");
+  while (folder.size() < 200) {
+    folder += "\\deeper-folder";
+    CreateDirectoryA(folder.c_str(), nullptr);
+  }
+  const std::string chosen = folder + "\\" + std::string(257 - folder.size() - 1, 'n');
+  ASSERT_EQ(chosen.size(), 257u);
+  const BrowseResult r = Browse(chosen);
+  ASSERT_EQ(r.seen.size(), 2u);
+  EXPECT_EQ(r.seen[1].caption, "Error");
+  EXPECT_EQ(r.member, "Z:\\tmp\\before.wav");
+  EXPECT_EQ(r.stored, "<absent>");
+}
