@@ -11,9 +11,18 @@ start_xvfb
 trap 'wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
 start_wine_session
 
+logs="$BUILD/test-logs"
+mkdir -p "$logs"
 status=0
 echo "== Native unit tests =="
-ctest --test-dir "$NATIVE_BUILD" --output-on-failure -j "$(nproc)" || status=1
+ctest --test-dir "$NATIVE_BUILD" --output-on-failure -j "$(nproc)" 2>&1 | tee "$logs/native.log" || status=1
 echo "== Windows tests under Wine =="
-ctest --test-dir "$WIN_BUILD" --output-on-failure || status=1
+ctest --test-dir "$WIN_BUILD" --output-on-failure 2>&1 | tee "$logs/win.log" || status=1
+
+# One closing line for both runs: "N passed, N failed".
+read -r total failed < <(cat "$logs/native.log" "$logs/win.log" |
+  sed -n 's/.*tests passed, \([0-9]*\) tests\? failed out of \([0-9]*\).*/\2 \1/p' |
+  awk '{t += $1; f += $2} END {print t + 0, f + 0}')
+echo "all: $((total - failed)) passed, $failed failed"
+[ "$failed" -eq 0 ] || status=1
 exit $status
