@@ -332,7 +332,9 @@ TEST_F(AppearanceTest, ExchangedTitleReachesTheLabelReadsBackAndEmptiesOnClose) 
 TEST_F(AppearanceTest, LinesAreLaidOutOneBelowTheOtherByTheAlignment) {
   Run([](CConverterDlg& dlg, HWND h) {
     HWND title = GetDlgItem(h, IDC_TITLE);
-    const char* lines[] = {"Wide first line WWW", "mid", "xx"};
+    // Capitals are the tallest letters of every line (no ascenders, no descenders), so
+    // the letters' tops are exactly one line pitch apart.
+    const char* lines[] = {"WWW some more WWW", "mWm", "xWx"};
     SIZE sizes[3];
     for (int i = 0; i < 3; ++i) sizes[i] = TextExtent(title, lines[i]);
     RECT label = LabelRect(h, IDC_TITLE);
@@ -345,22 +347,25 @@ TEST_F(AppearanceTest, LinesAreLaidOutOneBelowTheOtherByTheAlignment) {
     for (DWORD style : {0ul, 1ul, 2ul}) {
       SCOPED_TRACE("alignment " + std::to_string(style));
       dlg.m_lblTitle.m_dwStyle = (dlg.m_lblTitle.m_dwStyle & ~3ul) | style;
-      SetWindowTextA(title, "Wide first line WWW\nmid\nxx");
+      SetWindowTextA(title, "WWW some more WWW\nmWm\nxWx");
       EXPECT_EQ(dlg.m_lblTitle.m_nLineCount, 3);
       SettlePainting(h);
       const PixelImage screen = CaptureClient(h);
-      int top = 0;
+      int top = 0, firstInkTop = -1;
       for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(lines[i]);
-        const int x = label_layout::AlignedX(style, width, sizes[i].cx);
+        const int cx = sizes[i].cx;
+        const int x = style == 0 ? 2 : style == 1 ? (width - cx) / 2 : width - cx - 2;
         const LabelInk ink = InkIn(screen, label, {0, top, width, top + sizes[i].cy});
         ASSERT_GT(ink.count, 0);
         EXPECT_GE(ink.left, x);
-        EXPECT_LE(ink.left, x + 3);
-        EXPECT_LT(ink.right, x + sizes[i].cx);
-        EXPECT_GE(ink.right, x + sizes[i].cx - 4);
+        EXPECT_LE(ink.left, x + 2);
+        EXPECT_LT(ink.right, x + cx);
+        EXPECT_GE(ink.right, x + cx - 3);
         EXPECT_EQ(ink.nonTexture, 0);
-        top += sizes[i].cy + 1;  // the next line starts cy + 1 below this one's top
+        if (i == 0) firstInkTop = ink.top;
+        EXPECT_EQ(ink.top - firstInkTop, top) << "line " << i << " must start cy + 1 below the line above";
+        top += sizes[i].cy + 1;
       }
       EXPECT_EQ(InkIn(screen, label, {0, top, width, height}).count, 0) << "nothing below the last line";
     }
