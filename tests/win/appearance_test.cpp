@@ -393,3 +393,27 @@ TEST_F(AppearanceTest, OverlongTextsAreCutAndNothingSpills) {
     EXPECT_EQ(ItemText(h, IDC_TITLE), text.substr(0, 1023));
   });
 }
+
+TEST_F(AppearanceTest, TextIsClippedToTheLabelLeavingItsTopRowAndLeftColumn) {
+  Run([](CConverterDlg& dlg, HWND h) {
+    HWND title = GetDlgItem(h, IDC_TITLE);
+    const RECT label = LabelRect(h, IDC_TITLE);
+    const int width = label.right - label.left;
+    const int height = label.bottom - label.top;
+    // A centred line wider than the label starts left of it and ends right of it.
+    dlg.m_lblTitle.m_dwStyle = (dlg.m_lblTitle.m_dwStyle & ~3ul) | SS_CENTER;
+    SetWindowTextA(title, std::string(120, 'W').c_str());
+    SettlePainting(h);
+    const PixelImage screen = CaptureClient(h);
+
+    EXPECT_EQ(InkIn(screen, label, {0, 0, 1, height}).count, 0) << "left column";
+    EXPECT_EQ(InkIn(screen, label, {0, 0, width, 1}).count, 0) << "top row";
+    EXPECT_GT(InkIn(screen, label, {1, 0, 6, height}).count, 0) << "the line is cut on the left";
+    EXPECT_GT(InkIn(screen, label, {width - 6, 0, width, height}).count, 0) << "and on the right";
+    // Nothing outside the label's own rectangle.
+    const RECT around = {label.left - 8, label.top, label.left, label.bottom};
+    const RECT beyond = {label.right, label.top, std::min<LONG>(label.right + 8, screen.width), label.bottom};
+    EXPECT_EQ(InkIn(screen, around, {0, 0, 8, height}).count, 0);
+    EXPECT_EQ(InkIn(screen, beyond, {0, 0, beyond.right - beyond.left, height}).count, 0);
+  });
+}
