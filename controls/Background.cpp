@@ -1,5 +1,6 @@
 #include "controls/Background.h"
 
+#include "controls/LabelLayout.h"
 #include "res/resource.h"
 #include "winfw/Bitmap.h"
 #include "winfw/UniqueHandle.h"
@@ -14,31 +15,35 @@ void LoadBackgroundBitmap(HINSTANCE instance) {
 
 namespace {
 SIZE ClientSize(HWND window) {
-  RECT client;
+  RECT client = {};
   GetClientRect(window, &client);
   return {client.right - client.left, client.bottom - client.top};
 }
 }  // namespace
 
-void TileDialogBackground(HWND window, HDC dc) {
-  const SIZE size = ClientSize(window);
-  const int width = size.cx;
-  const int height = size.cy;
+bool TileDialogBackground(HWND window, HDC dc) {
   const HBITMAP texture = g_pBackgroundBitmap ? g_pBackgroundBitmap->GetSafeHandle() : nullptr;
-  if (texture) {
-    const SIZE tile = g_pBackgroundBitmap->GetSize();
-    UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
-    if (memory && tile.cx > 0 && tile.cy > 0) {
-      ScopedSelect select(memory.Get(), texture);
-      for (int y = 0; y < height; y += tile.cy)
-        for (int x = 0; x < width; x += tile.cx) BitBlt(dc, x, y, tile.cx, tile.cy, memory.Get(), 0, 0, SRCCOPY);
-    }
-  }
+  if (!texture) return false;
+  const SIZE tile = g_pBackgroundBitmap->GetSize();
+  if (tile.cx <= 0 || tile.cy <= 0) return false;
+  UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
+  if (!memory) return false;
+
+  // Whole tiles from the top-left corner; the DC's clipping cuts those at the edges and
+  // keeps the copy to the part being repainted, so the pattern never shifts.
+  const SIZE area = ClientSize(window);
+  const int rows = label_layout::TileCount(area.cy, tile.cy);
+  const int columns = label_layout::TileCount(area.cx, tile.cx);
+  ScopedSelect select(memory.Get(), texture);
+  for (int row = 0; row < rows; ++row)
+    for (int column = 0; column < columns; ++column)
+      BitBlt(dc, column * tile.cx, row * tile.cy, tile.cx, tile.cy, memory.Get(), 0, 0, SRCCOPY);
+  return true;
 }
 
 void PaintDialogBackground(HWND window, HDC dc) {
-  TileDialogBackground(window, dc);
-  const SIZE size = ClientSize(window);
+  if (!TileDialogBackground(window, dc)) return;
+  const SIZE area = ClientSize(window);
   SelectClipRgn(dc, nullptr);
-  ExcludeClipRect(dc, 0, 0, size.cx, size.cy);
+  ExcludeClipRect(dc, 0, 0, area.cx, area.cy);
 }

@@ -77,8 +77,8 @@ LRESULT CConverterDlg::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (WindowFromDC(dc) != m_hWnd) {
       // A themed control asks for the parent's background under itself: give it the
       // texture, and leave its DC's clipping alone so that it can still draw itself.
-      TileDialogBackground(m_hWnd, dc);
-      return TRUE;
+      if (TileDialogBackground(m_hWnd, dc)) return TRUE;
+      return CDialog::DefWindowProc(msg, wp, lp);  // no texture: the plain face
     }
     PaintDialogBackground(m_hWnd, dc);
   }

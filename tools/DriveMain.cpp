@@ -1,0 +1,119 @@
+// Drives a running Sonbrel from outside, for the screenshot script:
+//   sonbrel-drive wait            waits until the main window is up
+//   sonbrel-drive open <path>     presses Open MP3 File and types the path into the file dialog
+//   sonbrel-drive play            presses Play
+//   sonbrel-drive title <text>    sets the title line's text (to look at the label alone)
+//   sonbrel-drive gettitle        prints the title line's text
+// Exit code 0 on success, 1 when the window or a dialog did not show up, 2 for bad usage.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "res/resource.h"
+
+namespace {
+constexpr DWORD kPatienceMs = 20000;
+constexpr int kFileNameBox = 0x47C;
+constexpr int kMessageBoxText = 0xFFFF;
+
+HWND WaitForMainWindow(DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    HWND main = FindWindowA("#32770", "Sonbrel");
+    if (main && IsWindowVisible(main)) return main;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(100);
+  }
+}
+
+struct Search {
+  DWORD process;
+  HWND main;
+  HWND found;
+  int wantedItem;
+};
+
+BOOL CALLBACK FindDialogWithItem(HWND hwnd, LPARAM lp) {
+  Search* search = reinterpret_cast<Search*>(lp);
+  DWORD process = 0;
+  GetWindowThreadProcessId(hwnd, &process);
+  if (hwnd == search->main || process != search->process || !IsWindowVisible(hwnd)) return TRUE;
+  if (!GetDlgItem(hwnd, search->wantedItem)) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+HWND WaitForDialog(HWND main, int item, DWORD timeoutMs) {
+  Search search{0, main, nullptr, item};
+  GetWindowThreadProcessId(main, &search.process);
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start <= timeoutMs) {
+    search.found = nullptr;
+    EnumWindows(&FindDialogWithItem, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+void Press(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+std::string Text(HWND hwnd) {
+  char text[1024] = {};
+  GetWindowTextA(hwnd, text, sizeof(text));
+  return text;
+}
+
+int Open(HWND main, const char* path) {
+  Press(main, IDC_OPEN);
+  HWND files = WaitForDialog(main, kFileNameBox, 5000);
+  if (!files) {
+    std::fprintf(stderr, "Open MP3 File showed no file dialog\n");
+    return 1;
+  }
+  HWND nameBox = GetDlgItem(files, kFileNameBox);
+  HWND edit = FindWindowExA(nameBox, nullptr, "Edit", nullptr);
+  SetWindowTextA(edit ? edit : nameBox, path);
+  Press(files, IDOK);
+  // An error box instead of a title means the file could not be opened.
+  if (HWND box = WaitForDialog(main, kMessageBoxText, 3000)) {
+    std::fprintf(stderr, "Sonbrel says: %s\n", Text(GetDlgItem(box, kMessageBoxText)).c_str());
+    Press(box, IDOK);
+    return 1;
+  }
+  return 0;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: sonbrel-drive wait | open <path> | play | title <text> | gettitle\n");
+    return 2;
+  }
+  const std::string command = argv[1];
+  HWND main = WaitForMainWindow(kPatienceMs);
+  if (!main) {
+    std::fprintf(stderr, "Sonbrel's main window did not show up\n");
+    return 1;
+  }
+  if (command == "wait") return 0;
+  if (command == "open" && argc == 3) return Open(main, argv[2]);
+  if (command == "play") {
+    Press(main, IDC_PLAY);
+    return 0;
+  }
+  if (command == "title" && argc == 3) {
+    SetDlgItemTextA(main, IDC_TITLE, argv[2]);
+    return 0;
+  }
+  if (command == "gettitle") {
+    std::printf("%s\n", Text(GetDlgItem(main, IDC_TITLE)).c_str());
+    return 0;
+  }
+  std::fprintf(stderr, "unknown command: %s\n", command.c_str());
+  return 2;
+}
