@@ -37,7 +37,38 @@ void CConverterDlg::OnHelpButton() {
 
 void CConverterDlg::OnHomepageButton() { CurrentHelpPlatform().openUrl(kHomePageUrl); }
 
+namespace {
+// Shows the question and, on Yes, opens the page; tells the user when no browser starts.
+void AskToOpenProductPage(HelpPlatform& platform, const char* productPageUrl) {
+  if (MessageBoxA(nullptr, "Do you want to check the lastest version on our website?", "Update the program",
+                  MB_YESNO) != IDYES)
+    return;
+  const HINSTANCE result = platform.openUrl(productPageUrl);
+  if (reinterpret_cast<INT_PTR>(result) > 32) return;
+  const std::string text = std::string("The Program does not launch your web browser to access ") + kFallbackSiteUrl +
+                           " ,\nPlease launch your web browser and input the URL manually.";
+  MessageBoxA(nullptr, text.c_str(), "unknown errors", MB_OK);
+}
+
+// Marks the question as being up for the lifetime of the object.
+class QuestionShowing {
+ public:
+  static bool Now() { return s_showing; }
+  QuestionShowing() { s_showing = true; }
+  ~QuestionShowing() { s_showing = false; }
+  QuestionShowing(const QuestionShowing&) = delete;
+  QuestionShowing& operator=(const QuestionShowing&) = delete;
+
+ private:
+  static inline bool s_showing = false;
+};
+}  // namespace
+
 void PromptUpdateCheck(const char* productPageUrl) {
+  // The boxes have no owner, so the main window can be closed again while the question
+  // is up; that second close must not stack a second question on the first.
+  if (QuestionShowing::Now()) return;
+
   HelpPlatform& platform = CurrentHelpPlatform();
   const std::int64_t now = platform.now();
   const std::int32_t nowBits = StoredTimeBits(now);
@@ -49,14 +80,10 @@ void PromptUpdateCheck(const char* productPageUrl) {
     theApp.WriteProfileInt(settings::kSetupSection, settings::kFirstUpdateKey, nowBits);
   if (!decision.ask) return;
 
-  if (MessageBoxA(nullptr, "Do you want to check the lastest version on our website?", "Update the program",
-                  MB_YESNO) == IDYES) {
-    const HINSTANCE result = platform.openUrl(productPageUrl);
-    if (reinterpret_cast<INT_PTR>(result) <= 32) {
-      const std::string text = std::string("The Program does not launch your web browser to access ") +
-                               kFallbackSiteUrl + " ,\nPlease launch your web browser and input the URL manually.";
-      MessageBoxA(nullptr, text.c_str(), "unknown errors", MB_OK);
-    }
+  {
+    QuestionShowing showing;
+    AskToOpenProductPage(platform, productPageUrl);
   }
+  // Whatever the answer: the next question waits another 180 days.
   theApp.WriteProfileInt(settings::kSetupSection, settings::kFirstUpdateKey, nowBits);
 }
