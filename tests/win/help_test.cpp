@@ -350,8 +350,8 @@ TEST_F(HelpTest, ClosingAgainWhileTheQuestionIsUpAsksOnce) {
   Store(0);
   ScopedHelpPlatform platform(handoffs.Platform());
   ModalAnswerer answerer;
-  answerer.PressOnNextBox(IDNO);
-  answerer.PressOnNextBox(IDNO);  // a second question would take this one
+  // Three closes come (two here, one from the driver): spare answers for extra questions.
+  for (int i = 0; i < 3; ++i) answerer.PressOnNextBox(IDNO);
   CConverterDlg dlg;
   theApp.m_pMainWnd = &dlg;
   RunModal(dlg, [](HWND h) {
@@ -360,7 +360,7 @@ TEST_F(HelpTest, ClosingAgainWhileTheQuestionIsUpAsksOnce) {
   });
   theApp.m_pMainWnd = nullptr;
   EXPECT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(answerer.pending(), 1);
+  EXPECT_EQ(answerer.pending(), 2);
   EXPECT_EQ(Stored(), static_cast<int>(kNow));
 }
 
