@@ -1,6 +1,89 @@
+// Help, Homepage and the update question at close: hand-offs to the help viewer and
+// the shell, none of them waited for.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <ctime>
+#include <string>
+
+#include "app/ConverterApp.h"
+#include "app/Settings.h"
+#include "help/HelpPlatform.h"
+#include "help/HelpRules.h"
 #include "help/WebLinks.h"
 #include "mainwnd/ConverterDlg.h"
 
-void CConverterDlg::OnHelpButton() {}
-void CConverterDlg::OnHomepageButton() {}
-void PromptUpdateCheck(const char*) {}
+HelpPlatform SystemHelpPlatform() {
+  HelpPlatform platform;
+  platform.now = [] { return static_cast<std::int64_t>(std::time(nullptr)); };
+  platform.openUrl = [](const char* url) {
+    return ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL);
+  };
+  platform.runCommand = [](const char* commandLine, UINT show) { return WinExec(commandLine, show); };
+  return platform;
+}
+
+HelpPlatform& CurrentHelpPlatform() {
+  static HelpPlatform platform = SystemHelpPlatform();
+  return platform;
+}
+
+void CConverterDlg::OnHelpButton() {
+  // The file is not looked for first: a missing help file is the viewer's to report.
+  const std::string commandLine = HelpCommandLine(theApp.m_strHelpFilePath);
+  CurrentHelpPlatform().runCommand(commandLine.c_str(), SW_SHOW);
+}
+
+void CConverterDlg::OnHomepageButton() { CurrentHelpPlatform().openUrl(kHomePageUrl); }
+
+namespace {
+// Shows the question and, on Yes, opens the page; tells the user when no browser starts.
+void AskToOpenProductPage(HelpPlatform& platform, const char* productPageUrl) {
+  if (MessageBoxA(nullptr, "Do you want to check the lastest version on our website?", "Update the program",
+                  MB_YESNO) != IDYES)
+    return;
+  const HINSTANCE result = platform.openUrl(productPageUrl);
+  if (reinterpret_cast<INT_PTR>(result) > 32) return;
+  const std::string text = std::string("The Program does not launch your web browser to access ") + kFallbackSiteUrl +
+                           " ,\nPlease launch your web browser and input the URL manually.";
+  MessageBoxA(nullptr, text.c_str(), "unknown errors", MB_OK);
+}
+
+// Marks the question as being up for the lifetime of the object.
+class QuestionShowing {
+ public:
+  static bool Now() { return s_showing; }
+  QuestionShowing() { s_showing = true; }
+  ~QuestionShowing() { s_showing = false; }
+  QuestionShowing(const QuestionShowing&) = delete;
+  QuestionShowing& operator=(const QuestionShowing&) = delete;
+
+ private:
+  static inline bool s_showing = false;
+};
+}  // namespace
+
+void PromptUpdateCheck(const char* productPageUrl) {
+  // The boxes have no owner, so the main window can be closed again while the question
+  // is up; that second close must not stack a second question on the first.
+  if (QuestionShowing::Now()) return;
+
+  HelpPlatform& platform = CurrentHelpPlatform();
+  const std::int64_t now = platform.now();
+  const std::int32_t nowBits = StoredTimeBits(now);
+  const auto stored = static_cast<std::int32_t>(
+      theApp.GetProfileInt(settings::kSetupSection, settings::kFirstUpdateKey, nowBits));
+
+  const UpdateDecision decision = DecideUpdateQuestion(now, stored);
+  if (decision.recordFirstClose)
+    theApp.WriteProfileInt(settings::kSetupSection, settings::kFirstUpdateKey, nowBits);
+  if (!decision.ask) return;
+
+  {
+    QuestionShowing showing;
+    AskToOpenProductPage(platform, productPageUrl);
+  }
+  // Whatever the answer: the next question waits another 180 days.
+  theApp.WriteProfileInt(settings::kSetupSection, settings::kFirstUpdateKey, nowBits);
+}
