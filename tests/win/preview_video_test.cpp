@@ -414,10 +414,13 @@ TEST_F(PreviewVideoTest, ScreenshotPoses) {
     PumpFor(1200);
     pose("main-playing");
 
+    // The main window moves down out of the strip where the preview window starts.
+    SetWindowPos(h, nullptr, 120, 380, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
     Click(h, IDC_PLAY);
     PumpFor(1500);
     Click(h, IDC_PAUSE);
+    SendMessageA(g_pPlayer->m_hWnd, WM_LBUTTONUP, 0, 0);  // a click raises the preview window
     PumpFor(500);
     pose("video-window");
 
