@@ -111,6 +111,7 @@ HRESULT CPreviewPlayer::BuildGraph(const char* path) {
       return hr;
     }
     m_bVideoShown = 1;
+    RefreshTitle();  // the user never sees the creation caption
     ShowWindow(m_hWnd, SW_SHOWNORMAL);
   } else {
     ShowWindow(m_hWnd, SW_HIDE);

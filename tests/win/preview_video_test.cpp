@@ -105,6 +105,7 @@ TEST_F(PreviewVideoTest, OpensShownAtTheWorkAreaCornerSizedToTheVideo) {
     EXPECT_EQ(g_pPlayer->m_nState, StateStopped);
     EXPECT_TRUE(IsWindowVisible(preview));
     EXPECT_TRUE(IsWindowVisible(h));
+    EXPECT_EQ(WindowTitle(preview), "preview-video.avi  ");
 
     RECT work = {};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
