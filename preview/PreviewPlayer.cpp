@@ -45,10 +45,27 @@ HRESULT InMediaTime(IMediaSeeking* seeking, Fn fn) {
 }
 }  // namespace
 
-CPreviewPlayer::CPreviewPlayer(HINSTANCE instance, HWND mainWindow) : m_hwndMain(mainWindow), m_hInstance(instance) {}
+namespace {
+int g_nLivePlayers = 0;
+}  // namespace
+
+CPreviewPlayer::CPreviewPlayer(HINSTANCE instance, HWND mainWindow) : m_hwndMain(mainWindow), m_hInstance(instance) {
+  ++g_nLivePlayers;
+}
 
 // Releases nothing itself: the owner closes a player before deleting it.
-CPreviewPlayer::~CPreviewPlayer() = default;
+CPreviewPlayer::~CPreviewPlayer() { --g_nLivePlayers; }
+
+int CPreviewPlayer::LiveCount() { return g_nLivePlayers; }
+
+void DeletePlayer(CPreviewPlayer* player) {
+  if (!player) return;
+  if (player->m_nWndProcDepth > 0) {
+    player->m_bDeleteWhenIdle = true;
+    return;
+  }
+  delete player;
+}
 
 int CPreviewPlayer::OpenMedia() {
   m_nState = StateStopped;

@@ -46,6 +46,9 @@ class CPreviewPlayer {
   void ToggleWindowStacking();
   void DestroyPreviewWindow();
 
+  // Players that exist in the process (constructed and not yet deleted).
+  static int LiveCount();
+
   HWND m_hwndMain;
   HINSTANCE m_hInstance;
   char m_szFile[MAX_PATH] = {};
@@ -71,6 +74,14 @@ class CPreviewPlayer {
   LONG m_lWindowedStyle = 0;
 
  private:
+  friend void DeletePlayer(CPreviewPlayer* player);
+  friend class WindowProcFrame;
+  // Window-procedure frames of this player on the stack. A menu or message box inside
+  // one runs a message loop that may close the media; the player is then deleted when
+  // the outermost frame returns, never under a running frame.
+  int m_nWndProcDepth = 0;
+  bool m_bDeleteWhenIdle = false;
+
   void DecideNoVideo();
   HRESULT AttachVideoWindow();
   void ReleaseGraph();
@@ -78,6 +89,9 @@ class CPreviewPlayer {
 
 // The one player of the process, or null when no media is open.
 extern CPreviewPlayer* g_pPlayer;
+
+// Deletes a closed player now, or as soon as its window procedure has returned.
+void DeletePlayer(CPreviewPlayer* player);
 
 // Which of the main window and a windowed preview the next left click raises;
 // shared by every player of the process, 1 at start.

@@ -17,7 +17,10 @@ const char kUnplayable[] =
 class PreviewAudioTest : public ::testing::Test {
  protected:
   void SetUp() override { PrepareApp(); }
-  void TearDown() override { EXPECT_EQ(g_pPlayer, nullptr) << "the main window left a player behind"; }
+  void TearDown() override {
+    EXPECT_EQ(g_pPlayer, nullptr) << "the main window left a player behind";
+    EXPECT_EQ(CPreviewPlayer::LiveCount(), 0);
+  }
 };
 
 PreviewState State() { return g_pPlayer ? g_pPlayer->m_nState : StateNoMedia; }

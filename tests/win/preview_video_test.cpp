@@ -360,6 +360,52 @@ TEST_F(PreviewVideoTest, SoundFileHasNoFullScreenAndAFailedEnterPutsTheWindowBac
 }
 
 namespace {
+struct CloseDuringMenu {
+  HWND main = nullptr;
+  bool done = false;
+  int playersDuringMenu = -1;
+  bool playerPointerCleared = false;
+};
+CloseDuringMenu* g_closeDuringMenu = nullptr;
+
+// Inside the menu's message loop: the main window's Close command arrives, as a posted
+// close of the preview window would, and the menu ends.
+void CALLBACK CloseMediaInsideMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND menuWindow = nullptr;
+  EnumWindows(&FindPopupMenu, reinterpret_cast<LPARAM>(&menuWindow));
+  if (!menuWindow || !g_closeDuringMenu) return;
+  KillTimer(nullptr, id);
+  SendMessageA(g_closeDuringMenu->main, WM_COMMAND, IDC_CLOSE_MEDIA, 0);
+  g_closeDuringMenu->playerPointerCleared = g_pPlayer == nullptr;
+  g_closeDuringMenu->playersDuringMenu = CPreviewPlayer::LiveCount();
+  g_closeDuringMenu->done = true;
+  EndMenu();
+}
+}  // namespace
+
+TEST_F(PreviewVideoTest, MediaClosedWhileTheMenuIsOpenOutlivesTheWindowProcedure) {
+  CConverterDlg dlg;
+  RunDialog(dlg, [&](HWND h) {
+    ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
+    ASSERT_EQ(CPreviewPlayer::LiveCount(), 1);
+    HWND preview = g_pPlayer->m_hWnd;
+    CloseDuringMenu state;
+    state.main = h;
+    g_closeDuringMenu = &state;
+    SetTimer(nullptr, 0, 50, &CloseMediaInsideMenu);
+    // Sent, so that the right-click handler (and the menu loop inside it) runs right here.
+    SendMessageA(preview, WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+    g_closeDuringMenu = nullptr;
+    ASSERT_TRUE(state.done);
+    EXPECT_TRUE(state.playerPointerCleared);
+    EXPECT_EQ(state.playersDuringMenu, 1) << "deleted under its own window procedure";
+    EXPECT_EQ(CPreviewPlayer::LiveCount(), 0) << "deleted once the window procedure returned";
+    EXPECT_FALSE(IsWindow(preview));
+    EXPECT_STREQ(dlg.m_szMediaPath, "");
+  });
+}
+
+namespace {
 HWND g_mainForClose = nullptr;
 WNDPROC g_previewProc = nullptr;
 int g_mainVisibleAtPreviewDestroy = -1;
