@@ -151,7 +151,7 @@ void CConverterDlg::OnCloseMedia() {
 BOOL CConverterDlg::ClosePreview() {
   if (g_pPlayer) {
     if (g_pPlayer->m_nState != StateNoMedia) g_pPlayer->Close();
-    delete g_pPlayer;
+    DeletePlayer(g_pPlayer);  // waits for the player's window procedure, should one run
     g_pPlayer = nullptr;
   }
   m_nSliderPos = 0;

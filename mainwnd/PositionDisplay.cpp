@@ -1,7 +1,61 @@
-#include "mainwnd/ConverterDlg.h"
+// The display that follows the preview once a second, marking the range, and seeking
+// from the position slider.
+#include <string>
 
-void CConverterDlg::OnStartTime() {}
-void CConverterDlg::OnEndTime() {}
-void CConverterDlg::UpdatePositionDisplay() {}
-void CConverterDlg::OnSliderReleased(NMHDR*, LRESULT* result) { *result = 0; }
-BOOL CConverterDlg::SeekToSliderPos(int) { return FALSE; }
+#include "app/ConverterApp.h"
+#include "mainwnd/ConverterDlg.h"
+#include "mainwnd/MediaText.h"
+#include "preview/PreviewPlayer.h"
+#include "winfw/Mbcs.h"
+
+namespace {
+// The media path's name as the title line shows it: a URL-like path whole, otherwise
+// the file name (or the drive of a DVD file). Same rule as when the file is opened, but
+// on a lowered copy: the stored path is left alone here, while a conversion may read it.
+std::string TitleDisplayName(const char* path) {
+  const std::string original = path;
+  if (IsUrlLikePath(original)) return original;
+  std::string lowered = original;
+  CharLowerBuffA(&lowered[0], static_cast<DWORD>(lowered.size()));
+  return LocalDisplayName(original, lowered, IsAnsiLeadByte);
+}
+}  // namespace
+
+void CConverterDlg::OnStartTime() {
+  if (!g_pPlayer) return;
+  m_rtStart = g_pPlayer->m_rtPosition;
+  SetDlgItemText(IDC_START_CLOCK, ClockText(m_rtStart).c_str());
+}
+
+void CConverterDlg::OnEndTime() {
+  if (!g_pPlayer) return;
+  m_rtEnd = g_pPlayer->m_rtPosition;
+  SetDlgItemText(IDC_END_CLOCK, ClockText(m_rtEnd).c_str());
+}
+
+void CConverterDlg::UpdatePositionDisplay() {
+  if (theApp.m_bSliderDragging == 1) return;  // the user holds the thumb
+  if (!g_pPlayer) {
+    m_strTitle.clear();
+    SetDlgItemText(IDC_TITLE, "");
+    return;
+  }
+  const ReferenceTime cur = g_pPlayer->m_rtPosition;
+  const ReferenceTime stop = g_pPlayer->m_rtStop;
+  m_strTitle = TitleLine(TitleDisplayName(m_szMediaPath), cur, m_nDurationSec);
+  SetDlgItemText(IDC_TITLE, m_strTitle.c_str());
+  m_nSliderPos = SliderPosition(cur, stop);
+  m_ctlSlider.SetPos(m_nSliderPos);
+}
+
+void CConverterDlg::OnSliderReleased(NMHDR*, LRESULT* result) {
+  m_nSliderPos = m_ctlSlider.GetPos();
+  SeekToSliderPos(m_nSliderPos);
+  *result = 0;
+}
+
+BOOL CConverterDlg::SeekToSliderPos(int pos) {
+  if (!g_pPlayer || g_pPlayer->m_rtStop == 0) return FALSE;
+  g_pPlayer->SeekTo(SliderTarget(g_pPlayer->m_rtStop, pos));
+  return TRUE;
+}

@@ -1,14 +1,280 @@
 #include "preview/PreviewPlayer.h"
 
+#include <cstdarg>
+#include <cstdio>
+
+#include "app/PrivateMessages.h"
+#include "preview/PreviewGeometry.h"
+#include "winfw/Mbcs.h"
+
 CPreviewPlayer* g_pPlayer = nullptr;
 
-CPreviewPlayer::CPreviewPlayer(HINSTANCE instance, HWND mainWindow) : m_hwndMain(mainWindow), m_hInstance(instance) {}
+namespace {
+constexpr char kUnplayableText[] =
+    "Cannot play the file.  The file is either corrupt or\n"
+    "the player does not support the format you are trying to play.\n"
+    "If you want more decoders, please visit our website.";
 
-CPreviewPlayer::~CPreviewPlayer() = default;
+unsigned Hex(HRESULT hr) { return static_cast<unsigned>(hr); }
 
-int CPreviewPlayer::OpenMedia() { return 0; }
-void CPreviewPlayer::Play() {}
-void CPreviewPlayer::Pause() {}
-void CPreviewPlayer::Stop() {}
-HRESULT CPreviewPlayer::SeekTo(ReferenceTime) { return E_NOTIMPL; }
-void CPreviewPlayer::Close() { m_nState = StateNoMedia; }
+// Asks the graph for one interface; a refusal is shown with the call's own text.
+template <class T>
+HRESULT QueryGraph(CPreviewPlayer& player, REFIID iid, ComPtr<T>& out, const char* failureFormat) {
+  const HRESULT hr = out.QueryFrom(player.pGB.Get(), iid);
+  if (FAILED(hr)) player.ReportFailure(failureFormat, Hex(hr));
+  return hr;
+}
+
+// Runs fn with the seeking interface switched to media time, restoring the caller's
+// format afterwards. Fails when media time is not offered or cannot be set.
+template <class Fn>
+HRESULT InMediaTime(IMediaSeeking* seeking, Fn fn) {
+  if (seeking->IsFormatSupported(&TIME_FORMAT_MEDIA_TIME) != S_OK) return E_NOINTERFACE;
+  GUID saved = {};
+  HRESULT hr = seeking->GetTimeFormat(&saved);
+  if (FAILED(hr)) return hr;
+  hr = seeking->SetTimeFormat(&TIME_FORMAT_MEDIA_TIME);
+  if (FAILED(hr)) return hr;
+  hr = fn();
+  if (FAILED(hr)) {
+    if (!IsEqualGUID(saved, TIME_FORMAT_MEDIA_TIME)) seeking->SetTimeFormat(&saved);
+    return hr;
+  }
+  if (!IsEqualGUID(saved, TIME_FORMAT_MEDIA_TIME)) return seeking->SetTimeFormat(&saved);
+  return hr;
+}
+}  // namespace
+
+namespace {
+int g_nLivePlayers = 0;
+}  // namespace
+
+CPreviewPlayer::CPreviewPlayer(HINSTANCE instance, HWND mainWindow) : m_hwndMain(mainWindow), m_hInstance(instance) {
+  ++g_nLivePlayers;
+}
+
+// Releases nothing itself: the owner closes a player before deleting it.
+CPreviewPlayer::~CPreviewPlayer() { --g_nLivePlayers; }
+
+int CPreviewPlayer::LiveCount() { return g_nLivePlayers; }
+
+void DeletePlayer(CPreviewPlayer* player) {
+  if (!player) return;
+  if (player->m_nWndProcDepth > 0) {
+    player->m_bDeleteWhenIdle = true;
+    return;
+  }
+  delete player;
+}
+
+int CPreviewPlayer::OpenMedia() {
+  m_nState = StateStopped;
+  CreatePreviewWindow();
+  if (SUCCEEDED(BuildGraph(m_szFile))) return 1;
+  Close();
+  return 0;
+}
+
+HRESULT CPreviewPlayer::BuildGraph(const char* path) {
+  WCHAR wideFile[MAX_PATH] = {};
+  MultiByteToWideChar(CP_ACP, 0, path, -1, wideFile, MAX_PATH);
+  wideFile[MAX_PATH - 1] = L'\0';
+
+  HRESULT hr = CreateInProc(CLSID_FilterGraph, IID_IGraphBuilder, pGB);
+  if (FAILED(hr)) {
+    ReportFailure(
+        "FAILED(hr=0x%x) in CoCreateInstance(CLSID_FilterGraph, NULL, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, "
+        "(void **)&pGB)\n",
+        Hex(hr));
+    return hr;
+  }
+  hr = pGB->RenderFile(wideFile, nullptr);
+  if (FAILED(hr)) {
+    MessageBoxA(nullptr, kUnplayableText, "Error", MB_OK);
+    return hr;
+  }
+  if (FAILED(hr = QueryGraph(*this, IID_IMediaControl, pMC,
+                             "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IMediaControl, (void **)&pMC)\n")))
+    return hr;
+  if (FAILED(hr = QueryGraph(*this, IID_IMediaEventEx, pME,
+                             "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IMediaEventEx, (void **)&pME)\n")))
+    return hr;
+  if (FAILED(hr = QueryGraph(*this, IID_IMediaSeeking, pMS,
+                             "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IMediaSeeking, (void **)&pMS)\n")))
+    return hr;
+  if (FAILED(hr = QueryGraph(*this, IID_IVideoWindow, pVW,
+                             "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IVideoWindow, (void **)&pVW)\n")))
+    return hr;
+  if (FAILED(hr = QueryGraph(*this, IID_IBasicVideo, pBV,
+                             "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IBasicVideo, (void **)&pBV)\n")))
+    return hr;
+  if (FAILED(hr = QueryGraph(*this, IID_IBasicAudio, pBA,
+                             "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IBasicAudio, (void **)&pBA)\n")))
+    return hr;
+
+  DecideNoVideo();
+
+  const HRESULT notifyResult = pME->SetNotifyWindow(reinterpret_cast<OAHWND>(m_hWnd), WM_GRAPHNOTIFY, 0);
+  if (FAILED(notifyResult)) {
+    ReportFailure("FAILED(hr=0x%x) in pME->SetNotifyWindow(reinterpret_cast<OAHWND>(m_hWnd), WM_GRAPHNOTIFY, 0)\n",
+                  Hex(notifyResult));
+    return notifyResult;
+  }
+
+  if (!m_bNoVideo) {
+    hr = AttachVideoWindow();
+    if (FAILED(hr)) {
+      ReportFailure("FAILED(hr=0x%x) in InitVideoWindow(1, 1)\n", Hex(hr));
+      return hr;
+    }
+    m_bVideoShown = 1;
+    RefreshTitle();  // the user never sees the creation caption
+    ShowWindow(m_hWnd, SW_SHOWNORMAL);
+  } else {
+    ShowWindow(m_hWnd, SW_HIDE);
+  }
+
+  UpdateWindow(m_hWnd);
+  SetForegroundWindow(m_hWnd);
+  SetFocus(m_hWnd);
+  RefreshTitle();
+  SetTimer(m_hWnd, TIMER_POSITION, kPositionTimerMs, nullptr);
+  return notifyResult;
+}
+
+// The video becomes a borderless child of the preview window, which also receives its
+// mouse and key messages, and the window takes the video's size.
+HRESULT CPreviewPlayer::AttachVideoWindow() {
+  long style = 0;
+  pVW->get_WindowStyle(&style);
+  style &= ~(WS_CAPTION | WS_THICKFRAME);
+  style |= WS_CHILD;
+  pVW->put_WindowStyle(style);
+  pVW->put_Owner(reinterpret_cast<OAHWND>(m_hWnd));
+  pVW->put_MessageDrain(reinterpret_cast<OAHWND>(m_hWnd));
+  return InitVideoWindow(1, 1);
+}
+
+void CPreviewPlayer::DecideNoVideo() {
+  if (!pVW || !pBV) {
+    m_bNoVideo = 1;
+    return;
+  }
+  m_bNoVideo = 0;
+  long visible = 0;
+  const HRESULT hr = pVW->get_Visible(&visible);
+  if (hr == E_NOINTERFACE) {
+    m_bNoVideo = 1;  // the graph holds no video renderer
+  } else if (FAILED(hr)) {
+    ReportFailure("Failed(%08lx) in pVW->get_Visible()!\r\n", static_cast<unsigned long>(Hex(hr)));
+  }
+}
+
+void CPreviewPlayer::Play() {
+  if (!pMC) return;
+  if (m_nState == StateStopped || m_nState == StatePaused) {
+    if (SUCCEEDED(pMC->Run())) m_nState = StatePlaying;
+  }
+  if (pMS && SUCCEEDED(pMS->SetRate(1.0))) RefreshTitle();
+}
+
+void CPreviewPlayer::Pause() {
+  if (!pMC) return;
+  if (m_nState != StateStopped && m_nState != StatePaused) {
+    if (SUCCEEDED(pMC->Pause())) m_nState = StatePaused;
+  }
+  RefreshTitle();
+}
+
+void CPreviewPlayer::Stop() {
+  if (!pMC || !pMS) return;
+  if (m_nState == StatePaused || m_nState == StatePlaying) {
+    if (m_hWnd) KillTimer(m_hWnd, TIMER_CURSOR);
+    pMC->Stop();
+    m_nState = StateStopped;
+    LONGLONG start = 0;
+    pMS->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+    pMC->Pause();  // cues the graph at the start; the state stays stopped
+  }
+  RefreshTitle();
+}
+
+HRESULT CPreviewPlayer::SeekTo(ReferenceTime t) {
+  if (!pMS) return 0;
+  return InMediaTime(pMS.Get(), [&] {
+    LONGLONG position = t < 0 ? 0 : t;
+    return pMS->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+  });
+}
+
+void CPreviewPlayer::OnPositionTimer() {
+  if (!pMS) return;
+  LONGLONG stop = 0;
+  LONGLONG current = 0;
+  const HRESULT hr = InMediaTime(pMS.Get(), [&] {
+    HRESULT result = pMS->GetStopPosition(&stop);
+    if (SUCCEEDED(result)) result = pMS->GetCurrentPosition(&current);
+    return result;
+  });
+  if (FAILED(hr)) return;  // both positions come from one poll or neither changes
+  m_rtStop = stop;
+  m_rtPosition = current;
+  RECT rc;
+  if (m_hwndMain && GetClientRect(m_hwndMain, &rc)) PostMessageA(m_hwndMain, WM_POSITIONNOTIFY, 0, 0);
+}
+
+HRESULT CPreviewPlayer::OnGraphEvent() {
+  if (!pME) return 0;
+  HRESULT hr = S_OK;
+  long code = 0;
+  LONG_PTR param1 = 0;
+  LONG_PTR param2 = 0;
+  while (SUCCEEDED(pME->GetEvent(&code, &param1, &param2, 0))) {
+    hr = pME->FreeEventParams(code, param1, param2);
+    if (code == EC_COMPLETE) Stop();
+  }
+  return hr;
+}
+
+void CPreviewPlayer::Close() {
+  if (pMC) pMC->Stop();
+  m_nState = StateStopped;
+  m_bNoVideo = 1;
+  if (m_bWindowCreated) {
+    DestroyPreviewWindow();
+    m_bWindowCreated = false;
+  }
+  ReleaseGraph();
+  m_szFile[0] = '\0';
+  m_nState = StateNoMedia;
+  if (m_hwndMain) InvalidateRect(m_hwndMain, nullptr, TRUE);
+}
+
+void CPreviewPlayer::ReleaseGraph() {
+  if (pVW) {
+    pVW->put_Visible(OAFALSE);
+    pVW->put_Owner(0);
+  }
+  if (pME) pME->SetNotifyWindow(0, 0, 0);
+  pME.Reset();
+  pMS.Reset();
+  pMC.Reset();
+  pBA.Reset();
+  pBV.Reset();
+  pVW.Reset();
+  pGB.Reset();
+}
+
+void CPreviewPlayer::RefreshTitle() {
+  if (!m_hWnd) return;
+  SetWindowTextA(m_hWnd, PreviewTitle(m_szFile, m_nState == StatePaused, IsAnsiLeadByte).c_str());
+}
+
+void CPreviewPlayer::ReportFailure(const char* format, ...) {
+  char text[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof(text), format, args);
+  va_end(args);
+  MessageBoxA(nullptr, text, "Message", MB_OK);
+}

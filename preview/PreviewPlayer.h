@@ -9,17 +9,45 @@
 
 enum PreviewState { StateStopped = 0, StatePaused = 1, StatePlaying = 2, StateNoMedia = 3 };
 
+// Timers of the preview window.
+constexpr UINT_PTR TIMER_CURSOR = 1;    // full screen only: hides an idle cursor
+constexpr UINT_PTR TIMER_POSITION = 2;  // the position poll
+constexpr UINT kCursorTimerMs = 50000;
+constexpr UINT kPositionTimerMs = 1000;
+
 class CPreviewPlayer {
  public:
   CPreviewPlayer(HINSTANCE instance, HWND mainWindow);
   virtual ~CPreviewPlayer();
 
+  // --- Playback ---
   int OpenMedia();
+  HRESULT BuildGraph(const char* path);
   void Play();
   void Pause();
   void Stop();
   HRESULT SeekTo(ReferenceTime t);
   void Close();
+  void RefreshTitle();
+  HRESULT OnGraphEvent();
+  void OnPositionTimer();
+  void ReportFailure(const char* format, ...);
+
+  // --- The preview window ---
+  bool CreatePreviewWindow();
+  HRESULT InitVideoWindow(int multiplier, int divider);
+  LRESULT FitVideoToClient();
+  bool EnterFullScreen();
+  bool LeaveFullScreen();
+  bool SwitchFullScreen();
+  void SetCursorVisible(bool show);
+  void ShowContextMenu(HWND hwnd, int x, int y);
+  void PrepareContextMenu(HMENU popup);
+  void ToggleWindowStacking();
+  void DestroyPreviewWindow();
+
+  // Players that exist in the process (constructed and not yet deleted).
+  static int LiveCount();
 
   HWND m_hwndMain;
   HINSTANCE m_hInstance;
@@ -44,7 +72,29 @@ class CPreviewPlayer {
   ReferenceTime m_rtStop = 0;
   int m_bHideMainNext = 1;
   LONG m_lWindowedStyle = 0;
+
+ private:
+  friend void DeletePlayer(CPreviewPlayer* player);
+  friend class WindowProcFrame;
+  // Window-procedure frames of this player on the stack. A menu or message box inside
+  // one runs a message loop that may close the media; the player is then deleted when
+  // the outermost frame returns, never under a running frame.
+  int m_nWndProcDepth = 0;
+  bool m_bDeleteWhenIdle = false;
+
+  void DecideNoVideo();
+  HRESULT AttachVideoWindow();
+  void ReleaseGraph();
 };
 
 // The one player of the process, or null when no media is open.
 extern CPreviewPlayer* g_pPlayer;
+
+// Deletes a closed player now, or as soon as its window procedure has returned.
+void DeletePlayer(CPreviewPlayer* player);
+
+// Which of the main window and a windowed preview the next left click raises;
+// shared by every player of the process, 1 at start.
+extern int g_bRaisePreviewNext;
+
+LRESULT CALLBACK PreviewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
