@@ -9,20 +9,20 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 OUT="$(readlink -f "${1:-$BUILD/help-screenshot.png}")"
 
 "$ROOT/scripts/install-deps.sh"
-build_win --target Sonbrel help_chm press_button
+build_win --target Sonbrel help_chm sonbrel-drive
 ensure_wineprefix
 start_xvfb
 trap stop_xvfb EXIT
 
-PRESS="$WIN_BUILD/tools/press_button.exe"
+PRESS="$WIN_BUILD/sonbrel-drive.exe"
 IDC_HELP_BUTTON=1023
 IDNO=7
 
 wine "$WIN_BUILD/Sonbrel.exe" >/dev/null 2>&1 &
 sonbrel=$!
-wine "$PRESS" wait Sonbrel 60
+wine "$PRESS" waitfor Sonbrel 60
 wine "$PRESS" click Sonbrel "$IDC_HELP_BUTTON"
-wine "$PRESS" wait "Sonbrel Help" 30
+wine "$PRESS" waitfor "Sonbrel Help" 30
 sleep 2  # let the viewer finish drawing
 import -window root "$OUT"
 echo "Screenshot: $OUT"

@@ -1,13 +1,17 @@
-// Drives a running Sonbrel from outside, for the screenshot script:
+// Drives a running Sonbrel from outside, for the scripts that show it at work:
 //   sonbrel-drive wait            waits until the main window is up
 //   sonbrel-drive open <path>     presses Open MP3 File and types the path into the file dialog
 //   sonbrel-drive play            presses Play
 //   sonbrel-drive title <text>    sets the title line's text (to look at the label alone)
 //   sonbrel-drive gettitle        prints the title line's text
+//   sonbrel-drive waitfor TITLE [seconds]   waits until a top-level window TITLE exists
+//   sonbrel-drive click TITLE ID [seconds]  clicks control ID in window TITLE
+//   sonbrel-drive close TITLE [seconds]     sends WM_CLOSE to window TITLE
 // Exit code 0 on success, 1 when the window or a dialog did not show up, 2 for bad usage.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -68,6 +72,41 @@ std::string Text(HWND hwnd) {
   return text;
 }
 
+HWND WaitForTitle(const char* title, DWORD seconds) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND hwnd = FindWindowA(nullptr, title)) return hwnd;
+    if (GetTickCount() - start >= seconds * 1000) return nullptr;
+    Sleep(100);
+  }
+}
+
+// waitfor / click / close on any window of the given title.
+int OnWindow(int argc, char** argv) {
+  const std::string verb = argv[1];
+  const bool click = verb == "click";
+  if (argc < 3 || (click && argc < 4)) return 2;
+  const int secondsArg = click ? 4 : 3;
+  const DWORD seconds = argc > secondsArg ? static_cast<DWORD>(std::strtoul(argv[secondsArg], nullptr, 10)) : 20;
+  HWND window = WaitForTitle(argv[2], seconds);
+  if (!window) {
+    std::fprintf(stderr, "no window \"%s\"\n", argv[2]);
+    return 1;
+  }
+  if (verb == "close") {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  } else if (click) {
+    HWND button = GetDlgItem(window, std::atoi(argv[3]));
+    if (!button) {
+      std::fprintf(stderr, "no control %s in \"%s\"\n", argv[3], argv[2]);
+      return 1;
+    }
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+  }
+  return 0;
+}
+
 int Open(HWND main, const char* path) {
   Press(main, IDC_OPEN);
   HWND files = WaitForDialog(main, kFileNameBox, 5000);
@@ -91,10 +130,12 @@ int Open(HWND main, const char* path) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: sonbrel-drive wait | open <path> | play | title <text> | gettitle\n");
+    std::fprintf(stderr, "usage: sonbrel-drive wait | open <path> | play | title <text> | gettitle | "
+                 "waitfor|close TITLE [seconds] | click TITLE ID [seconds]\n");
     return 2;
   }
   const std::string command = argv[1];
+  if (command == "waitfor" || command == "click" || command == "close") return OnWindow(argc, argv);
   HWND main = WaitForMainWindow(kPatienceMs);
   if (!main) {
     std::fprintf(stderr, "Sonbrel's main window did not show up\n");
