@@ -173,8 +173,6 @@ TEST_F(SliderTest, PositionUpdatesLeaveTheTitleAloneWhileTheThumbIsHeld) {
     // Without a player, a position update empties the title line.
     SetDlgItemTextA(dialog, IDC_TITLE, "probe");
     SendMessageA(dialog, WM_POSITIONNOTIFY, 0, 0);
-    if (ItemText(dialog, IDC_TITLE) == "probe")
-      GTEST_SKIP() << "UpdatePositionDisplay does not update the title yet (placeholder)";
     ASSERT_EQ(ItemText(dialog, IDC_TITLE), "");
 
     SetDlgItemTextA(dialog, IDC_TITLE, "held.mp3   00:00:07 / 00:00:09");
