@@ -28,10 +28,13 @@ struct Converted {
 };
 
 // Opens media, optionally narrows the range, converts into out and records it.
-Converted Convert(const char* mediaName, const char* outName, ReferenceTime start = 0, ReferenceTime end = -1) {
+// Files too short to align against another decoder's output stay out of the manifest.
+Converted Convert(const char* mediaName, const char* outName, ReferenceTime start = 0, ReferenceTime end = -1,
+                  bool compareSamples = true) {
   const std::string media = TestMedia(mediaName);
   const std::string out = OutputFolder("output") + "\\" + outName;
   DeleteFileA(out.c_str());
+  const bool wholeFile = end < 0;
   Converted result;
   CConverterDlg dlg;
   WithDialog(dlg, [&](HWND h) {
@@ -55,7 +58,7 @@ Converted Convert(const char* mediaName, const char* outName, ReferenceTime star
   ExpectCompleteWav(result.bytes);
   if (result.bytes.size() >= 44)
     result.budget = ByteBudget(start, end, U32(result.bytes, 28));
-  AddToManifest(out, media, start, end);
+  if (compareSamples) AddToManifest(out, media, start, wholeFile ? -1 : end);
   return result;
 }
 }  // namespace
@@ -103,7 +106,7 @@ TEST_F(ConvertOutputTest, RangeInsideTheStreamEndsWithinOneBufferOfTheBudget) {
 }
 
 TEST_F(ConvertOutputTest, BudgetSmallerThanABufferStillGivesTheWholeFirstBuffer) {
-  const Converted c = Convert("conv-stereo44.mp3", "tiny.wav", 0, 100'000);  // 10 ms: 1764 bytes
+  const Converted c = Convert("conv-stereo44.mp3", "tiny.wav", 0, 100'000, false);  // 10 ms: 1764 bytes
   ASSERT_GE(c.bytes.size(), 44u);
   EXPECT_EQ(c.budget, 1764);
   EXPECT_GE(U32(c.bytes, 40), 1764u);
