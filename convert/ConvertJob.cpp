@@ -86,9 +86,15 @@ void CConverterDlg::OnConvert() {
   m_hConvertThread.Reset();
   // The worker's own copy, taken here: the output box may change while the job runs.
   m_strJobOutputFile = m_strOutputFile;
+  // The job counts as running from here on, before its thread exists: a second press is
+  // a stop request, and a stop request is never undone by the worker's start.
   m_bJobActive = true;
+  m_bStopped = 0;
+  SetDlgItemText(IDC_CONVERT, "Stop");
   m_hConvertThread = AfxBeginThread(&CConverterDlg::ConvertThreadProc, this);
   if (!m_hConvertThread) {
+    m_bStopped = 1;
+    SetDlgItemText(IDC_CONVERT, "Convert");
     m_bJobActive = false;
     AfxMessageBox(kNoThread);
   }
@@ -106,7 +112,6 @@ BOOL CConverterDlg::FileExists(const char* path) {
 
 void CConverterDlg::StopConversionAndWait() {
   if (!m_hConvertThread) return;
-  m_bCloseRequested = true;
   m_bStopped = 1;
   // The worker sends the caption and the bar's position here and waits for them to be
   // handled: handle sent messages, and only those, until it has ended.
@@ -116,7 +121,6 @@ void CConverterDlg::StopConversionAndWait() {
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
   m_hConvertThread.Reset();
-  m_bCloseRequested = false;
 }
 
 void CConverterDlg::OnOK() {
@@ -135,9 +139,8 @@ unsigned CConverterDlg::ConvertThreadProc(void* param) {
 }
 
 void CConverterDlg::RunConversion() {
-  int idle = 1;
-  if (m_bStopped.compare_exchange_strong(idle, 0)) ::SetDlgItemTextA(m_hWnd, IDC_CONVERT, "Stop");
-  if (m_bCloseRequested) m_bStopped = 1;  // the window began closing before the job got going
+  // Convert has already marked the job running (m_bStopped 0, caption "Stop"); a stop
+  // request made since then stays in force.
   {
     ComInit com;  // for this job's streaming objects
     char mediaPath[MAX_PATH];

@@ -48,7 +48,6 @@ class CConverterDlg : public CDialog {
   void OnCancel() override;
   UniqueKernelHandle m_hConvertThread;        // the job's worker, until joined
   std::atomic<bool> m_bJobActive{false};      // from Convert's start of a job until its worker ends
-  std::atomic<bool> m_bCloseRequested{false};  // the window is closing: a starting job stops at once
   std::int64_t m_nMaxDataBytes = kMaxWavDataBytes;  // data length bound; lowered by tests
   std::string m_strJobOutputFile;             // the output path the running job writes
 
