@@ -30,4 +30,6 @@ if [ ! -f conv-garbage.mp3 ]; then
     python3 -c "import random,sys; r=random.Random(3); sys.stdout.buffer.write(bytes(r.randrange(256) for _ in range(20000)))"
     tail -c +$((size / 3 + 1)) conv-stereo44.mp3; } > conv-garbage.mp3
 fi
+# The sample media the run command offers a newcomer, converted by a test as the user would.
+bash "$(dirname "${BASH_SOURCE[0]}")/../../scripts/make-samples.sh" . >/dev/null
 true

@@ -88,6 +88,8 @@ TEST_F(ConvertOutputTest, EightBitMonoKeepsItsOddLengthWithoutPadByte) {
   EXPECT_EQ(c.bytes.size(), 44u + U32(c.bytes, 40));
 }
 
+TEST_F(ConvertOutputTest, TheSampleSpeechANewcomerConverts) { Convert("sample-speech.mp3", "sample.wav"); }
+
 TEST_F(ConvertOutputTest, VariableBitRateMp3) { Convert("conv-vbr.mp3", "vbr.wav"); }
 
 TEST_F(ConvertOutputTest, SoundTrackOfAVideo) {
