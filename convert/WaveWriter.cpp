@@ -69,6 +69,7 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
   UniqueKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   if (event) {
     SampleFiller filler;
+    int shownPosition = 0;  // every job starts with the bar at 0
     for (;;) {
       const HRESULT hr = filler.Fill(sample.Get(), event.Get());
       if (FAILED(hr) || hr == MS_S_ENDOFSTREAM) break;
@@ -85,7 +86,13 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
       written += static_cast<std::int32_t>(valid);
       if (written >= budget) break;
       if (m_bStopped == 1) break;
-      m_ctlProgress.SetPos(ProgressPosition(written, budget));
+      // A sent message costs as much as decoding a buffer under some platforms: send it
+      // only when the bar moves (it shows the same positions).
+      const int position = ProgressPosition(written, budget);
+      if (position != shownPosition) {
+        m_ctlProgress.SetPos(position);
+        shownPosition = position;
+      }
     }
   }
 
