@@ -6,8 +6,6 @@
 #include <string>
 
 #include "app/ConverterApp.h"
-#include "convert/JobArithmetic.h"
-#include "convert/WavFile.h"
 #include "mainwnd/ConverterDlg.h"
 #include "media/DirectShow.h"
 #include "media/MediaPaths.h"
