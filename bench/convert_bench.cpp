@@ -1,5 +1,6 @@
 // Conversion benchmark under one program with three modes, each printing key=value lines:
 //   bare FILE        the bare platform streaming loop with the same 5000-byte buffer
+//   barewrite FILE OUT  the same loop writing each buffer to OUT (to tell writing apart)
 //   job FILE OUT     the real conversion job on the real dialog, with the user-interface
 //                    thread's worst message delay (a message posted every 10 ms) and the
 //                    process's peak memory
@@ -30,7 +31,8 @@ double Now() {
   return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
-int Bare(const char* path) {
+// The bare loop; with out, each buffer also goes to that file as the job writes it.
+int Bare(const char* path, const char* out = nullptr) {
   ComInit com;
   const double start = Now();
   ComPtr<IAMMultiMediaStream> am;
@@ -55,15 +57,18 @@ int Bare(const char* path) {
   audio->CreateSample(data.Get(), 0, sample.Out());
   UniqueKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   SampleFiller filler;
+  UniqueStdioFile file(out ? std::fopen(out, "wb") : nullptr);
   long long bytes = 0, buffers = 0;
   for (;;) {
     const HRESULT hr = filler.Fill(sample.Get(), event.Get());
     if (FAILED(hr) || hr == MS_S_ENDOFSTREAM) break;
     DWORD valid = 0;
     data->GetInfo(nullptr, nullptr, &valid);
+    if (file) std::fwrite(buffer, 1, valid, file.Get());
     bytes += valid;
     ++buffers;
   }
+  file.Reset();
   std::printf("bare_seconds=%.3f\nbare_bytes=%lld\nbare_buffers=%lld\n", Now() - start, bytes, buffers);
   return 0;
 }
@@ -165,6 +170,7 @@ int SendCost(int count) {
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "bare" && argc > 2) return Bare(argv[2]);
+  if (mode == "barewrite" && argc > 3) return Bare(argv[2], argv[3]);
   if (mode == "job" && argc > 3) return Job(argv[2], argv[3]);
   if (mode == "sendcost") return SendCost(argc > 2 ? std::atoi(argv[2]) : 20000);
   std::fprintf(stderr, "usage: convert_bench bare FILE | job FILE OUT | sendcost N\n");
