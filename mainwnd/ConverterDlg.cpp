@@ -130,6 +130,7 @@ BOOL CConverterDlg::OnInitDialog() {
 }
 
 LRESULT CConverterDlg::OnClose(WPARAM, LPARAM) {
+  StopConversionAndWait();
   ClosePreview();
   CoUninitialize();
   theApp.WriteProfileString(settings::kOptionSection, settings::kOutputFileKey, m_strOutputFile.c_str());

@@ -4,14 +4,17 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "controls/CaptionLabel.h"
 #include "controls/PositionSlider.h"
+#include "convert/JobArithmetic.h"
 #include "media/ReferenceTime.h"
 #include "res/resource.h"
 #include "winfw/Controls.h"
 #include "winfw/Dialog.h"
+#include "winfw/UniqueHandle.h"
 
 struct IMultiMediaStream;
 
@@ -38,6 +41,15 @@ class CConverterDlg : public CDialog {
   void RunConversion();
   HRESULT OpenMediaStream(const char* path, IMultiMediaStream** stream);
   HRESULT WriteWaveFile(IMultiMediaStream* stream);
+  // Stops a running job and waits for it to end, handling the messages it sends meanwhile.
+  void StopConversionAndWait();
+  // Esc and Enter end the dialog without WM_CLOSE: they, too, stop and wait for a job.
+  void OnOK() override;
+  void OnCancel() override;
+  UniqueKernelHandle m_hConvertThread;        // the job's worker, until joined
+  std::atomic<bool> m_bJobActive{false};      // from Convert's start of a job until its worker ends
+  std::int64_t m_nMaxDataBytes = kMaxWavDataBytes;  // data length bound; lowered by tests
+  std::string m_strJobOutputFile;             // the output path the running job writes
 
   // --- Output location ---
   std::string GetDefaultOutputPath(const char* section, const char* key, const char* fallback, int folder);

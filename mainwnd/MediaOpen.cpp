@@ -1,4 +1,116 @@
-#include "mainwnd/ConverterDlg.h"
+// Open MP3 File: the open dialog, the duration probe, the display name, the title line
+// and the clocks.
+#include <windows.h>
 
-void CConverterDlg::OnOpenFile() {}
-BOOL CConverterDlg::ProbeDuration() { return FALSE; }
+#include <commdlg.h>
+
+#include "mainwnd/MediaOpen.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/ConverterApp.h"
+#include "mainwnd/ConverterDlg.h"
+#include "mainwnd/MediaText.h"
+#include "media/DirectShow.h"
+#include "media/MediaPaths.h"
+#include "winfw/Mbcs.h"
+#include "winfw/UniqueHandle.h"
+
+namespace {
+constexpr char kOpenTitle[] = "Select an MP3 file";
+// Pairs of description and pattern; "*.*;" ends with a semicolon.
+constexpr char kOpenFilter[] = "MP3 file (*.mp3)\0*.mp3\0Any Files (*.*)\0*.*;\0";
+constexpr char kProbeFailed[] =
+    "Cannot open the file and get the total time. You need to install appropriate decoders.\nOr the file is corrupt.";
+constexpr char kCannotRead[] = "Can not open the media file!";
+constexpr char kChosenPathTooLong[] =
+    "The chosen path is too long. A media file path may have at most 259 characters.";
+constexpr std::size_t kNameBufferBytes = 260;
+
+void CopyBounded(char* to, const std::string& from, std::size_t capacity) {
+  const std::size_t n = from.size() < capacity - 1 ? from.size() : capacity - 1;
+  std::memcpy(to, from.data(), n);
+  to[n] = '\0';
+}
+}  // namespace
+
+int GetMediaStopTime(const char* path, ReferenceTime& stop) {
+  ComPtr<IGraphBuilder> graph;
+  if (FAILED(CreateFilterGraph(graph))) return 0;
+  wchar_t widePath[kProbeWidePathChars];
+  if (!AnsiPathToWide(path, widePath, kProbeWidePathChars)) return 0;
+  if (FAILED(graph->RenderFile(widePath, nullptr))) return 0;
+  ComPtr<IMediaSeeking> seeking;
+  if (FAILED(seeking.QueryFrom(graph.Get(), IID_IMediaSeeking))) return 0;
+  LONGLONG position = 0;
+  if (FAILED(seeking->GetStopPosition(&position))) return 0;
+  stop = position;
+  return 1;  // the seeking interface is released before the graph
+}
+
+int GetDisplayName(char* path, char* name) {
+  if (!path || path[0] == '\0') return 0;
+  const std::string original = path;
+  if (IsUrlLikePath(original)) {
+    CopyBounded(name, original, kNameBufferBytes);
+    return 1;
+  }
+  CharLowerBuffA(path, static_cast<DWORD>(std::strlen(path)));  // the code page's own case rules
+  CopyBounded(name, LocalDisplayName(original, path, IsAnsiLeadByte), kNameBufferBytes);
+  return 1;
+}
+
+BOOL CConverterDlg::ProbeDuration() {
+  if (GetMediaStopTime(m_szMediaPath, m_rtDuration) != 1) return FALSE;
+  m_rtEnd = m_rtDuration;
+  m_nDurationSec = WholeSeconds(m_rtDuration);
+  return TRUE;
+}
+
+void CConverterDlg::OnOpenFile() {
+  char file[512] = "";
+  char fileTitle[512] = "";
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = m_hWnd;
+  ofn.lpstrFilter = kOpenFilter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof(file);
+  ofn.lpstrFileTitle = fileTitle;
+  ofn.nMaxFileTitle = sizeof(fileTitle);
+  ofn.lpstrTitle = kOpenTitle;
+  ofn.Flags = OFN_HIDEREADONLY;
+  if (!GetOpenFileNameA(&ofn)) return;
+
+  // The member holds 259 characters: a longer choice changes nothing.
+  if (std::strlen(file) > kMaxMediaPathChars) {
+    MessageBox(kChosenPathTooLong, "Error", MB_OK);
+    return;
+  }
+  std::memcpy(m_szMediaPath, file, std::strlen(file) + 1);
+
+  if (!ProbeDuration()) {
+    MessageBox(kProbeFailed, "Error", MB_OK);
+    return;
+  }
+  {
+    UniqueStdioFile readable(std::fopen(m_szMediaPath, "rb"));
+    if (!readable) {
+      AfxMessageBox(kCannotRead, MB_OK | MB_ICONEXCLAMATION);
+      return;
+    }
+  }
+  m_rtStart = 0;
+  char name[kNameBufferBytes] = "";
+  GetDisplayName(m_szMediaPath, name);
+  m_strTitle = TitleLine(name, 0, m_nDurationSec);
+  UpdateData(FALSE);
+  SetDlgItemText(IDC_START_CLOCK, ClockText(0).c_str());
+  SetDlgItemText(IDC_END_CLOCK, ClockText(m_nDurationSec).c_str());
+  ClosePreview();
+  StartPreview(m_szMediaPath);
+  EnableMediaControls(TRUE);
+}

@@ -9,7 +9,7 @@ packages=(
   g++ googletest libgtest-dev
   wine wine64 xvfb xauth x11-utils
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
-  sox libsox-fmt-mp3 lame ffmpeg espeak-ng mpg123 imagemagick
+  sox libsox-fmt-mp3 lame ffmpeg espeak-ng mpg123 imagemagick bc
   fp-utils nsis libchm-bin
 )
 

@@ -1,0 +1,12 @@
+#include "convert/JobArithmetic.h"
+
+std::int64_t ByteBudget(ReferenceTime start, ReferenceTime end, std::uint32_t avgBytesPerSec) {
+  const double seconds = static_cast<double>(end - start) * 1e-7;
+  return static_cast<std::int64_t>(seconds * static_cast<double>(avgBytesPerSec));
+}
+
+int ProgressPosition(std::int32_t written, std::int64_t budget) {
+  const double position = static_cast<double>(written) / static_cast<double>(budget) * 1000.0;
+  if (position > kProgressMax) return kProgressMax;
+  return static_cast<int>(position);
+}

@@ -1,0 +1,24 @@
+// The conversion's numbers: the byte budget of a range, the progress position and the
+// bound that keeps the data within a WAV file's 32-bit fields. No Windows header.
+#pragma once
+
+#include <cstdint>
+
+#include "media/ReferenceTime.h"
+
+constexpr int kProgressMax = 1000;
+constexpr std::uint32_t kSampleBufferBytes = 5000;
+
+// The largest data length the signed 32-bit count and the header's fields hold.
+constexpr std::int64_t kMaxWavDataBytes = 0x7FFFFFFF;
+
+// (end - start) x 1e-7 x average bytes per second in double precision, truncated.
+std::int64_t ByteBudget(ReferenceTime start, ReferenceTime end, std::uint32_t avgBytesPerSec);
+
+// (written / budget) x 1000 in double precision, truncated; above 1000 gives 1000.
+int ProgressPosition(std::int32_t written, std::int64_t budget);
+
+// True when appending size bytes to written would pass limit.
+inline bool WouldPassDataLimit(std::int32_t written, std::uint32_t size, std::int64_t limit) {
+  return static_cast<std::int64_t>(written) + size > limit;
+}

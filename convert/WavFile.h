@@ -1,0 +1,31 @@
+// The RIFF/WAVE file the conversion writes: a fixed 44-byte header template, the
+// audio bytes as delivered, then three patches with the real sizes and format.
+// Works on a C stdio stream opened in binary mode. No Windows header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+constexpr std::size_t kWavHeaderSize = 44;
+constexpr std::size_t kPcmFormatRecordSize = 16;
+
+// 44100 Hz, 2 channels, 16 bits, both lengths 0. Never modified.
+extern const unsigned char g_wavHeader[kWavHeaderSize];
+
+// Header field offsets, in the order the patch writes them.
+constexpr long kDataLengthOffset = 40;
+constexpr long kRiffLengthOffset = 4;
+constexpr long kFormatOffset = 20;
+
+// Begin: the template as one 44-byte item at the current (start) position.
+bool WriteWavHeaderTemplate(std::FILE* file);
+// Append: true when all size bytes were written.
+bool AppendAudio(std::FILE* file, const void* data, std::size_t size);
+
+// How far a patch got. Each later step keeps the template's value when an earlier one fails.
+enum class PatchResult { Complete, FailedAtDataLength, FailedAtRiffLength, FailedAtFormat };
+
+// Patch: data length at 40, data length + 36 at 4 (32-bit arithmetic), then the first 16
+// bytes of the stream's format record at 20. Stops at the first incomplete write or seek.
+PatchResult PatchWavHeader(std::FILE* file, std::int32_t dataLength, const unsigned char* formatRecord16);

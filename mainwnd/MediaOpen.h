@@ -1,0 +1,12 @@
+// Free functions of opening media: the duration probe and the display name.
+#pragma once
+
+#include "media/ReferenceTime.h"
+
+// The media's length through a throw-away filter graph: 1 on success, 0 on failure.
+int GetMediaStopTime(const char* path, ReferenceTime& stop);
+
+// The name shown for a media path in name (260 bytes): a URL-like path whole; otherwise
+// the file name, or the drive and '\' for a ".ifo" path. Converts path itself to lower
+// case (unless URL-like). 1 when a name was made, 0 for an empty path (name untouched).
+int GetDisplayName(char* path, char* name);

@@ -1,0 +1,14 @@
+// Path limits of the media services. No Windows header.
+#pragma once
+
+#include <cstddef>
+
+// The longest media or output path the program holds: 259 characters and the terminator
+// fill the platform's 260-character path limit.
+constexpr std::size_t kMaxMediaPathChars = 259;
+// The stream opener's own bound: longer paths are refused with E_INVALIDARG.
+constexpr std::size_t kStreamOpenerPathChars = 260;
+// Wide characters the stream opener converts a path into, terminator included.
+constexpr int kStreamWidePathChars = 261;
+// Wide characters the duration probe converts a path into, terminator included.
+constexpr int kProbeWidePathChars = 260;

@@ -1,0 +1,170 @@
+// The WAV header template, its patch and the job's arithmetic, on in-memory files.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "convert/JobArithmetic.h"
+#include "convert/WavFile.h"
+
+namespace {
+// An unbuffered in-memory file that logs the offset of every write and can refuse the
+// write that starts at a chosen offset (a full disk, seen exactly when it happens).
+struct MemoryDisk {
+  std::vector<unsigned char> bytes;
+  long position = 0;
+  std::vector<long> writeOffsets;
+  long failAt = -1;
+
+  static ssize_t Write(void* cookie, const char* data, size_t size) {
+    auto* d = static_cast<MemoryDisk*>(cookie);
+    d->writeOffsets.push_back(d->position);
+    if (d->position == d->failAt) return 0;  // a write error
+    if (d->bytes.size() < static_cast<size_t>(d->position) + size) d->bytes.resize(d->position + size);
+    std::memcpy(d->bytes.data() + d->position, data, size);
+    d->position += static_cast<long>(size);
+    return static_cast<ssize_t>(size);
+  }
+  static int Seek(void* cookie, off64_t* offset, int whence) {
+    auto* d = static_cast<MemoryDisk*>(cookie);
+    const long base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? d->position : static_cast<long>(d->bytes.size());
+    d->position = base + static_cast<long>(*offset);
+    *offset = d->position;
+    return 0;
+  }
+  std::FILE* Open() {
+    cookie_io_functions_t io = {nullptr, &Write, &Seek, nullptr};
+    std::FILE* f = fopencookie(this, "wb", io);
+    setvbuf(f, nullptr, _IONBF, 0);
+    return f;
+  }
+  std::uint32_t U32(size_t at) const {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+  }
+};
+
+// 22050 Hz mono 8-bit: every field differs from the template's.
+const unsigned char kMono8[16] = {1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x22, 0x56, 0, 0, 1, 0, 8, 0};
+
+std::vector<unsigned char> WriteWav(MemoryDisk& disk, size_t dataBytes, PatchResult* result) {
+  std::FILE* f = disk.Open();
+  EXPECT_TRUE(WriteWavHeaderTemplate(f));
+  std::vector<unsigned char> data(dataBytes);
+  for (size_t i = 0; i < dataBytes; ++i) data[i] = static_cast<unsigned char>(i * 7);
+  EXPECT_TRUE(AppendAudio(f, data.data(), data.size()));
+  *result = PatchWavHeader(f, static_cast<std::int32_t>(dataBytes), kMono8);
+  std::fclose(f);
+  return data;
+}
+}  // namespace
+
+TEST(WavHeader, TemplateIsTheStereo44kHeaderWithZeroLengths) {
+  const unsigned char expected[44] = {0x52, 0x49, 0x46, 0x46, 0, 0, 0, 0, 0x57, 0x41, 0x56, 0x45, 0x66, 0x6D, 0x74,
+                                      0x20, 0x10, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 0x02, 0,
+                                      4, 0, 0x10, 0, 0x64, 0x61, 0x74, 0x61, 0, 0, 0, 0};
+  EXPECT_EQ(std::memcmp(g_wavHeader, expected, sizeof(expected)), 0);
+}
+
+TEST(WavHeader, PatchWritesLengthsAndFormatIn40_4_20OrderWithNoPadByte) {
+  MemoryDisk disk;
+  PatchResult result;
+  const auto data = WriteWav(disk, 4999, &result);  // odd length, as 8-bit mono gives
+  ASSERT_EQ(result, PatchResult::Complete);
+  ASSERT_EQ(disk.bytes.size(), 44u + 4999u);  // no pad byte
+  EXPECT_EQ(disk.U32(40), 4999u);
+  EXPECT_EQ(disk.U32(4), 4999u + 36u);
+  EXPECT_EQ(disk.U32(4), disk.bytes.size() - 8);
+  EXPECT_EQ(std::memcmp(disk.bytes.data() + 20, kMono8, 16), 0);
+  EXPECT_EQ(std::memcmp(disk.bytes.data(), g_wavHeader, 4), 0);
+  EXPECT_EQ(std::memcmp(disk.bytes.data() + 8, g_wavHeader + 8, 12), 0);
+  EXPECT_EQ(std::memcmp(disk.bytes.data() + 36, g_wavHeader + 36, 4), 0);
+  EXPECT_EQ(std::memcmp(disk.bytes.data() + 44, data.data(), data.size()), 0);
+  const std::vector<long> patchWrites(disk.writeOffsets.end() - 3, disk.writeOffsets.end());
+  EXPECT_EQ(patchWrites, (std::vector<long>{40, 4, 20}));
+}
+
+TEST(WavHeader, EmptyStreamGivesA44ByteFileWithTheStreamsFormat) {
+  MemoryDisk disk;
+  PatchResult result;
+  WriteWav(disk, 0, &result);
+  ASSERT_EQ(result, PatchResult::Complete);
+  ASSERT_EQ(disk.bytes.size(), 44u);
+  EXPECT_EQ(disk.U32(40), 0u);
+  EXPECT_EQ(disk.U32(4), 36u);
+  EXPECT_EQ(std::memcmp(disk.bytes.data() + 20, kMono8, 16), 0);
+}
+
+TEST(WavHeader, AFailedPatchStepLeavesTheLaterFieldsAsTheTemplateHasThem) {
+  {
+    MemoryDisk disk;
+    disk.failAt = 4;  // the RIFF length
+    PatchResult result;
+    WriteWav(disk, 100, &result);
+    EXPECT_EQ(result, PatchResult::FailedAtRiffLength);
+    EXPECT_EQ(disk.U32(40), 100u);
+    EXPECT_EQ(disk.U32(4), 0u);
+    EXPECT_EQ(std::memcmp(disk.bytes.data() + 20, g_wavHeader + 20, 16), 0);
+    EXPECT_EQ(disk.writeOffsets.back(), 4);  // nothing tried after the failure
+  }
+  {
+    MemoryDisk disk;
+    disk.failAt = 40;
+    PatchResult result;
+    WriteWav(disk, 100, &result);
+    EXPECT_EQ(result, PatchResult::FailedAtDataLength);
+    EXPECT_EQ(disk.U32(40), 0u);
+    EXPECT_EQ(disk.writeOffsets.back(), 40);
+  }
+  {
+    MemoryDisk disk;
+    disk.failAt = 20;
+    PatchResult result;
+    WriteWav(disk, 100, &result);
+    EXPECT_EQ(result, PatchResult::FailedAtFormat);
+    EXPECT_EQ(disk.U32(40), 100u);
+    EXPECT_EQ(disk.U32(4), 136u);
+    EXPECT_EQ(std::memcmp(disk.bytes.data() + 20, g_wavHeader + 20, 16), 0);
+  }
+}
+
+TEST(WavHeader, AppendReportsAShortWrite) {
+  MemoryDisk disk;
+  disk.failAt = 44;
+  std::FILE* f = disk.Open();
+  ASSERT_TRUE(WriteWavHeaderTemplate(f));
+  const unsigned char data[10] = {};
+  EXPECT_FALSE(AppendAudio(f, data, sizeof(data)));
+  std::fclose(f);
+}
+
+TEST(JobArithmetic, BudgetIsTruncatedDoublePrecision) {
+  EXPECT_EQ(ByteBudget(0, kReferenceTimePerSecond, 176400), 176400);  // one second exactly
+  EXPECT_EQ(ByteBudget(10 * kReferenceTimePerSecond, 40 * kReferenceTimePerSecond, 176400), 30 * 176400);
+  EXPECT_EQ(ByteBudget(0, 1, 176400), 0);           // 0.01764 bytes: the fraction is dropped
+  EXPECT_EQ(ByteBudget(0, 5'000'001, 22050), 11025);  // 11025.0022 truncates
+  EXPECT_EQ(ByteBudget(0, 3'333'333, 44100), 14699);  // 14699.99853 truncates, never rounds
+  // The rate is unsigned 32-bit: a value above 2^31 is not taken as negative.
+  EXPECT_EQ(ByteBudget(0, kReferenceTimePerSecond, 0x80000000u), 0x80000000LL);
+  EXPECT_EQ(ByteBudget(-kReferenceTimePerSecond, kReferenceTimePerSecond, 10), 20);
+}
+
+TEST(JobArithmetic, ProgressIsTruncatedAndCappedAt1000) {
+  EXPECT_EQ(ProgressPosition(0, 176400), 0);
+  EXPECT_EQ(ProgressPosition(176, 176400), 0);    // 0.9977
+  EXPECT_EQ(ProgressPosition(177, 176400), 1);    // 1.0034
+  EXPECT_EQ(ProgressPosition(176399, 176400), 999);
+  EXPECT_EQ(ProgressPosition(176400, 176400), 1000);
+  EXPECT_EQ(ProgressPosition(180000, 176400), 1000);
+  EXPECT_EQ(ProgressPosition(1, 3), 333);  // 333.33 in double precision
+  EXPECT_EQ(ProgressPosition(0x7FFFFFFF, 0x100000000LL), 499);  // no 32-bit overflow
+}
+
+TEST(JobArithmetic, DataLimitStopsBeforeTheSignedCountWouldPassIt) {
+  EXPECT_FALSE(WouldPassDataLimit(0, 5000, kMaxWavDataBytes));
+  EXPECT_FALSE(WouldPassDataLimit(0x7FFFFFFF - 5000, 5000, kMaxWavDataBytes));
+  EXPECT_TRUE(WouldPassDataLimit(0x7FFFFFFF - 4999, 5000, kMaxWavDataBytes));
+  EXPECT_TRUE(WouldPassDataLimit(0x7FFFFFFF, 1, kMaxWavDataBytes));
+  EXPECT_TRUE(WouldPassDataLimit(9000, 5000, 10000));
+  EXPECT_FALSE(WouldPassDataLimit(5000, 5000, 10000));
+}

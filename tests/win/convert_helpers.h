@@ -1,0 +1,103 @@
+// Driving the real dialog through a conversion: open a file through the open dialog,
+// press Convert, answer the boxes, wait for the job to end. Header-only, for the
+// conversion and opening tests.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/ConverterApp.h"
+#include "mainwnd/ConverterDlg.h"
+#include "support/WinTestSupport.h"
+
+namespace convtest {
+
+inline int ProgressPos(HWND dlg) {
+  return static_cast<int>(SendMessageA(GetDlgItem(dlg, IDC_PROGRESS), PBM_GETPOS, 0, 0));
+}
+
+// Opens path through the real open dialog (the answerer types it in). Any box that
+// comes up is answered with OK; returns the texts of those boxes.
+inline std::vector<std::string> OpenMedia(HWND dlg, const std::string& path) {
+  ModalAnswerer answers;
+  answers.ChooseInNextFileDialog(path);
+  answers.PressOnNextBox(IDOK);
+  answers.PressOnNextBox(IDOK);
+  Click(dlg, IDC_OPEN);
+  PumpFor(100);
+  std::vector<std::string> boxes;
+  for (size_t i = 1; i < answers.seen.size(); ++i) boxes.push_back(answers.seen[i].text);
+  return boxes;
+}
+
+inline void SetOutput(HWND dlg, const std::string& path) { SetDlgItemTextA(dlg, IDC_OUTPUT_FILE, path.c_str()); }
+
+// Waits until no job is active and the dialog is idle again.
+inline bool WaitIdle(CConverterDlg& dlg, DWORD timeoutMs = 60000) {
+  return PumpUntil([&] { return !dlg.m_bJobActive && ItemText(dlg.m_hWnd, IDC_CONVERT) == "Convert"; }, timeoutMs);
+}
+
+// Presses Convert and waits for the job (if one starts) to end.
+inline void ConvertAndWait(CConverterDlg& dlg) {
+  Click(dlg.m_hWnd, IDC_CONVERT);
+  EXPECT_TRUE(WaitIdle(dlg));
+}
+
+inline void ExpectIdle(CConverterDlg& dlg) {
+  EXPECT_EQ(ItemText(dlg.m_hWnd, IDC_CONVERT), "Convert");
+  EXPECT_EQ(ProgressPos(dlg.m_hWnd), 0);
+  EXPECT_EQ(dlg.m_bStopped, 1);
+  EXPECT_FALSE(dlg.m_bJobActive);
+}
+
+inline std::vector<unsigned char> ReadBytes(const std::string& windowsPath) {
+  std::ifstream in(windowsPath, std::ios::binary);
+  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+inline std::uint32_t U32(const std::vector<unsigned char>& b, size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+inline std::uint16_t U16(const std::vector<unsigned char>& b, size_t at) {
+  return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+}
+
+// A complete header: lengths agree with the file's size.
+inline void ExpectCompleteWav(const std::vector<unsigned char>& b) {
+  ASSERT_GE(b.size(), 44u);
+  EXPECT_EQ(U32(b, 4), b.size() - 8);
+  EXPECT_EQ(U32(b, 40), b.size() - 44);
+  EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RIFF");
+  EXPECT_EQ(std::string(b.begin() + 36, b.begin() + 40), "data");
+}
+
+// The folder the conversion tests write to: a Windows path of SONBREL_CONVERT_OUT.
+inline std::string OutputFolder(const char* name) {
+  const char* dir = std::getenv("SONBREL_CONVERT_OUT");
+  if (!dir) return TempFolder(name);
+  std::string folder = std::string("Z:") + dir;
+  for (char& c : folder)
+    if (c == '/') c = '\\';
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+// Runs the dialog as the main window with the script.
+template <class Script>
+void WithDialog(CConverterDlg& dlg, Script script) {
+  theApp.m_pMainWnd = &dlg;
+  RunModal(dlg, [&](HWND h) { script(h); });
+  theApp.m_pMainWnd = nullptr;
+}
+
+}  // namespace convtest

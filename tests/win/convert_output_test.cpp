@@ -1,0 +1,116 @@
+// Conversions of real media through the real dialog. Each output is listed in a
+// manifest that an independent reader checks after this program (check_wav.py).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "convert/JobArithmetic.h"
+#include "win/convert_helpers.h"
+
+using namespace convtest;
+
+namespace {
+class ConvertOutputTest : public ::testing::Test {
+ protected:
+  void SetUp() override { PrepareApp(); }
+};
+
+// One line per converted file: wav, media, start and end in reference time (end -1: whole file).
+void AddToManifest(const std::string& wav, const std::string& media, ReferenceTime start, ReferenceTime end) {
+  std::ofstream manifest(OutputFolder("output") + "\\manifest.txt", std::ios::app);
+  manifest << UnixPath(wav) << '\t' << UnixPath(media) << '\t' << start << '\t' << end << '\n';
+}
+
+struct Converted {
+  std::vector<unsigned char> bytes;
+  std::int64_t budget = 0;
+};
+
+// Opens media, optionally narrows the range, converts into out and records it.
+// Files too short to align against another decoder's output stay out of the manifest.
+Converted Convert(const char* mediaName, const char* outName, ReferenceTime start = 0, ReferenceTime end = -1,
+                  bool compareSamples = true) {
+  const std::string media = TestMedia(mediaName);
+  const std::string out = OutputFolder("output") + "\\" + outName;
+  DeleteFileA(out.c_str());
+  const bool wholeFile = end < 0;
+  Converted result;
+  CConverterDlg dlg;
+  WithDialog(dlg, [&](HWND h) {
+    const auto boxes = OpenMedia(h, media);
+    ASSERT_TRUE(boxes.empty()) << media << ": " << boxes.front();
+    ASSERT_STRNE(dlg.m_szMediaPath, "") << "not opened: " << media;
+    ModalAnswerer answers;
+    answers.PressOnNextBox(IDOK);  // none expected; answered so that a failure cannot hang
+    if (end >= 0) {
+      dlg.m_rtStart = start;
+      dlg.m_rtEnd = end;
+    }
+    SetOutput(h, out);
+    ConvertAndWait(dlg);
+    ExpectIdle(dlg);
+    EXPECT_TRUE(answers.seen.empty()) << "no box expected during a good conversion: " << answers.seen[0].text;
+    start = dlg.m_rtStart;
+    end = dlg.m_rtEnd;
+  });
+  result.bytes = ReadBytes(out);
+  ExpectCompleteWav(result.bytes);
+  if (result.bytes.size() >= 44)
+    result.budget = ByteBudget(start, end, U32(result.bytes, 28));
+  if (compareSamples) AddToManifest(out, media, start, wholeFile ? -1 : end);
+  return result;
+}
+}  // namespace
+
+TEST_F(ConvertOutputTest, Stereo44kMp3) {
+  const Converted c = Convert("conv-stereo44.mp3", "stereo44.wav");
+  ASSERT_GE(c.bytes.size(), 44u);
+  EXPECT_EQ(U16(c.bytes, 20), 1);
+  EXPECT_EQ(U16(c.bytes, 22), 2);
+  EXPECT_EQ(U32(c.bytes, 24), 44100u);
+  EXPECT_EQ(U16(c.bytes, 34), 16);
+}
+
+TEST_F(ConvertOutputTest, Mono22kMp3) {
+  const Converted c = Convert("conv-mono22.mp3", "mono22.wav");
+  ASSERT_GE(c.bytes.size(), 44u);
+  EXPECT_EQ(U16(c.bytes, 22), 1);
+  EXPECT_EQ(U32(c.bytes, 24), 22050u);
+}
+
+TEST_F(ConvertOutputTest, EightBitMonoKeepsItsOddLengthWithoutPadByte) {
+  const Converted c = Convert("conv-mono8.avi", "mono8.wav");
+  ASSERT_GE(c.bytes.size(), 44u);
+  EXPECT_EQ(U16(c.bytes, 34), 8);
+  EXPECT_EQ(U16(c.bytes, 22), 1);
+  EXPECT_EQ(U32(c.bytes, 40) % 2, 1u);
+  EXPECT_EQ(c.bytes.size(), 44u + U32(c.bytes, 40));
+}
+
+TEST_F(ConvertOutputTest, TheSampleSpeechANewcomerConverts) { Convert("sample-speech.mp3", "sample.wav"); }
+
+TEST_F(ConvertOutputTest, VariableBitRateMp3) { Convert("conv-vbr.mp3", "vbr.wav"); }
+
+TEST_F(ConvertOutputTest, SoundTrackOfAVideo) {
+  const Converted c = Convert("conv-video.avi", "video.wav");
+  ASSERT_GE(c.bytes.size(), 44u);
+  EXPECT_EQ(U16(c.bytes, 22), 2);
+}
+
+TEST_F(ConvertOutputTest, RangeInsideTheStreamEndsWithinOneBufferOfTheBudget) {
+  // 1.5 s to 3.25 s of the stereo file.
+  const Converted c = Convert("conv-stereo44.mp3", "range.wav", 15'000'000, 32'500'000);
+  ASSERT_GE(c.bytes.size(), 44u);
+  EXPECT_EQ(c.budget, 308700);
+  EXPECT_GE(static_cast<std::int64_t>(U32(c.bytes, 40)), c.budget);
+  EXPECT_LT(static_cast<std::int64_t>(U32(c.bytes, 40)), c.budget + 5000);
+}
+
+TEST_F(ConvertOutputTest, BudgetSmallerThanABufferStillGivesTheWholeFirstBuffer) {
+  const Converted c = Convert("conv-stereo44.mp3", "tiny.wav", 0, 100'000, false);  // 10 ms: 1764 bytes
+  ASSERT_GE(c.bytes.size(), 44u);
+  EXPECT_EQ(c.budget, 1764);
+  EXPECT_GE(U32(c.bytes, 40), 1764u);
+  EXPECT_LE(U32(c.bytes, 40), 5000u);
+}

@@ -1,0 +1,167 @@
+// Stopping a job: Stop during the first and the last buffer, closing the window, Esc
+// and Enter during a job, presses that must not start a second job, and the bound on
+// the data length.
+#include <gtest/gtest.h>
+
+#include "convert/JobArithmetic.h"
+#include "win/convert_helpers.h"
+
+using namespace convtest;
+
+namespace {
+class ConvertStopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    PrepareApp();
+    folder = TempFolder("stop");
+  }
+  std::string Out(const char* name) const { return folder + "\\" + name; }
+  std::string folder;
+};
+
+std::uint32_t DataLength(const std::string& path) {
+  const auto bytes = ReadBytes(path);
+  EXPECT_GE(bytes.size(), 44u);
+  if (bytes.size() < 44) return 0;
+  ExpectCompleteWav(bytes);
+  return U32(bytes, 40);
+}
+
+// Opens the minute-long tone and points the output at out.
+void Prepare(HWND h, const std::string& out) {
+  ASSERT_TRUE(OpenMedia(h, TestMedia("conv-long.mp3")).empty());
+  SetOutput(h, out);
+}
+}  // namespace
+
+TEST_F(ConvertStopTest, StopDuringTheFirstBufferCompletesTheFileWithThatBuffer) {
+  const std::string out = Out("first.wav");
+  CConverterDlg dlg;
+  WithDialog(dlg, [&](HWND h) {
+    Prepare(h, out);
+    Click(h, IDC_CONVERT);
+    ASSERT_TRUE(PumpUntil([&] { return ItemText(h, IDC_CONVERT) == "Stop"; }));
+    Click(h, IDC_CONVERT);  // Stop: before the worker has delivered its first buffer
+    EXPECT_EQ(ItemText(h, IDC_CONVERT), "Convert");
+    EXPECT_TRUE(dlg.m_bJobActive);  // still finishing its buffer
+    EXPECT_TRUE(WaitIdle(dlg));
+    ExpectIdle(dlg);
+  });
+  const std::uint32_t length = DataLength(out);
+  EXPECT_GT(length, 0u);
+  EXPECT_LE(length, kSampleBufferBytes);
+}
+
+TEST_F(ConvertStopTest, StopDuringTheLastBufferCompletesTheFile) {
+  const std::string out = Out("last.wav");
+  CConverterDlg dlg;
+  std::int64_t budget = 0;
+  int pressedAt = -1;
+  WithDialog(dlg, [&](HWND h) {
+    Prepare(h, out);
+    budget = ByteBudget(dlg.m_rtStart, dlg.m_rtEnd, 176400);
+    Click(h, IDC_CONVERT);
+    PumpUntil([&] {
+      const int pos = ProgressPos(h);
+      if (pressedAt < 0 && dlg.m_bStopped == 0 && pos >= 998) {
+        pressedAt = pos;
+        Click(h, IDC_CONVERT);
+      }
+      return !dlg.m_bJobActive;
+    }, 120000);
+    EXPECT_TRUE(WaitIdle(dlg));
+    ExpectIdle(dlg);
+  });
+  EXPECT_GE(pressedAt, 998);
+  const std::uint32_t length = DataLength(out);
+  EXPECT_GE(length, budget * 998 / 1000);
+  EXPECT_LT(length, budget + kSampleBufferBytes);
+}
+
+TEST_F(ConvertStopTest, ClosingTheWindowStopsTheJobAndWaitsForItsHeader) {
+  const std::string out = Out("close.wav");
+  CConverterDlg dlg;
+  WithDialog(dlg, [&](HWND h) {
+    Prepare(h, out);
+    Click(h, IDC_CONVERT);
+    ASSERT_TRUE(PumpUntil([&] { return ProgressPos(h) >= 50; }, 60000));
+    SendMessageA(h, WM_CLOSE, 0, 0);  // the worker keeps sending while the window waits
+    EXPECT_FALSE(dlg.m_bJobActive);
+  });
+  EXPECT_FALSE(dlg.m_bJobActive);
+  const std::uint32_t length = DataLength(out);
+  EXPECT_GT(length, 0u);
+  EXPECT_LT(length, 60u * 176400u / 2);  // stopped well before the end
+}
+
+TEST_F(ConvertStopTest, EscAndEnterDuringAJobStopItAndWait) {
+  for (int command : {IDCANCEL, IDOK}) {
+    SCOPED_TRACE(command);
+    const std::string out = Out("esc.wav");
+    DeleteFileA(out.c_str());
+    CConverterDlg dlg;
+    WithDialog(dlg, [&](HWND h) {
+      Prepare(h, out);
+      Click(h, IDC_CONVERT);
+      ASSERT_TRUE(PumpUntil([&] { return ProgressPos(h) >= 50; }, 60000));
+      SendMessageA(h, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+      EXPECT_FALSE(dlg.m_bJobActive);
+      EXPECT_FALSE(IsWindowVisible(h) && IsWindow(h) && dlg.m_bJobActive);
+    });
+    EXPECT_FALSE(dlg.m_bJobActive);
+    const std::uint32_t length = DataLength(out);
+    EXPECT_GT(length, 0u);
+    EXPECT_LT(length, 60u * 176400u / 2);
+  }
+}
+
+TEST_F(ConvertStopTest, PressesWhileAJobStartsOrFinishesStartNoSecondJob) {
+  const std::string first = Out("one.wav"), second = Out("two.wav"), third = Out("three.wav");
+  CConverterDlg dlg;
+  WithDialog(dlg, [&](HWND h) {
+    Prepare(h, first);
+    ModalAnswerer answers;
+    answers.PressOnNextBox(IDNO);
+    // A double click: the job is running from the first press, so the second one stops it,
+    // before its worker has delivered anything.
+    Click(h, IDC_CONVERT);
+    EXPECT_EQ(ItemText(h, IDC_CONVERT), "Stop");
+    SetOutput(h, second);
+    Click(h, IDC_CONVERT);
+    EXPECT_EQ(ItemText(h, IDC_CONVERT), "Convert");
+    // A press while the stopped job finishes (it cannot end before this thread pumps).
+    SetOutput(h, third);
+    Click(h, IDC_CONVERT);
+    EXPECT_TRUE(WaitIdle(dlg));
+    ExpectIdle(dlg);
+    EXPECT_TRUE(answers.seen.empty());
+  });
+  const std::uint32_t length = DataLength(first);
+  EXPECT_GT(length, 0u);
+  EXPECT_LE(length, kSampleBufferBytes);
+  EXPECT_FALSE(Exists(second));
+  EXPECT_FALSE(Exists(third));
+}
+
+TEST_F(ConvertStopTest, DataThatWouldPassTheBoundStopsWithAValidHeaderAndAMessage) {
+  const std::string out = Out("bound.wav");
+  CConverterDlg dlg;
+  std::vector<ModalAnswerer::Seen> boxes;
+  WithDialog(dlg, [&](HWND h) {
+    Prepare(h, out);
+    dlg.m_nMaxDataBytes = 20000;  // stands for the 2 GiB of the signed 32-bit count
+    ModalAnswerer answers;
+    answers.PressOnNextBox(IDOK);
+    ConvertAndWait(dlg);
+    PumpFor(200);
+    ExpectIdle(dlg);
+    boxes = answers.seen;
+  });
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, "Error");
+  EXPECT_EQ(boxes[0].text, "The range is too long for a WAV file. Only its beginning was converted.");
+  EXPECT_FALSE(boxes[0].ownedByMainWindow);
+  const std::uint32_t length = DataLength(out);
+  EXPECT_LE(length, 20000u);
+  EXPECT_GT(length, 20000u - kSampleBufferBytes);
+}
