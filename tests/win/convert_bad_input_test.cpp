@@ -112,7 +112,9 @@ TEST_F(ConvertBadInputTest, OutputThatCannotBeOpenedGivesCanNotOpenFromTheWorker
     ASSERT_EQ(o.convertBoxes.size(), 1u);
     EXPECT_EQ(o.convertBoxes[0].text, "Can not open " + out);
     EXPECT_TRUE(IsWorkerBox(o.convertBoxes[0]));
-    if (!out.empty()) EXPECT_FALSE(Exists(out));
+    if (!out.empty()) {
+      EXPECT_FALSE(Exists(out));
+    }
   }
 }
 

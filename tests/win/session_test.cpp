@@ -1,0 +1,64 @@
+// A user's session from start to end: open a file through Open MP3 File, play it,
+// pause, move the slider and go on from there, mark a range while it plays, convert it.
+#include "PreviewTestHelpers.h"
+#include "convert_helpers.h"
+#include "mainwnd/MediaText.h"
+#include "preview/PreviewPlayer.h"
+
+namespace {
+constexpr ReferenceTime kOneSecond = kReferenceTimePerSecond;
+
+bool WaitForPosition(ReferenceTime atLeast, DWORD timeoutMs) {
+  return PumpUntil([&] { return g_pPlayer && g_pPlayer->m_rtPosition >= atLeast; }, timeoutMs);
+}
+}  // namespace
+
+TEST(Session, ARangeMarkedWhilePlayingBecomesTheWav) {
+  PrepareApp();
+  const std::string out = TempFolder("session") + "\\marked.wav";
+  CConverterDlg dlg;
+  convtest::WithDialog(dlg, [&](HWND h) {
+    ASSERT_TRUE(convtest::OpenMedia(h, TestMedia("preview-tone.mp3")).empty());
+    ASSERT_NE(g_pPlayer, nullptr);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_CONVERT)));
+    EXPECT_EQ(ItemText(h, IDC_END_CLOCK), "00:00:08");
+
+    Click(h, IDC_PLAY);
+    ASSERT_TRUE(WaitForPosition(kOneSecond, 6000));
+    Click(h, IDC_PAUSE);
+    EXPECT_EQ(g_pPlayer->m_nState, StatePaused);
+    const ReferenceTime paused = g_pPlayer->m_rtPosition;
+    PumpFor(2200);  // two polls: a paused preview stays where it is
+    EXPECT_LT(g_pPlayer->m_rtPosition - paused, kOneSecond / 2);
+
+    // Let go of the thumb at a quarter (2 s of 8) and play on from there.
+    convtest::SetOutput(h, out);
+    ReleaseSliderAt(h, 150);
+    Click(h, IDC_PLAY);
+    ASSERT_TRUE(PumpUntil([&] { return g_pPlayer->m_rtPosition >= 2 * kOneSecond; }, 4000));
+    EXPECT_LT(g_pPlayer->m_rtPosition, 4 * kOneSecond) << "playback went on from the slider's place";
+    Click(h, IDC_START_TIME);
+    ASSERT_TRUE(WaitForPosition(5 * kOneSecond, 6000));
+    Click(h, IDC_END_TIME);
+    Click(h, IDC_STOP);
+
+    EXPECT_EQ(ItemText(h, IDC_START_CLOCK), ClockText(dlg.m_rtStart));
+    EXPECT_EQ(ItemText(h, IDC_END_CLOCK), ClockText(dlg.m_rtEnd));
+    const ReferenceTime range = dlg.m_rtEnd - dlg.m_rtStart;
+    EXPECT_GE(range, 2 * kOneSecond);
+    EXPECT_LE(range, 4 * kOneSecond);
+
+    convtest::ConvertAndWait(dlg);
+    convtest::ExpectIdle(dlg);
+
+    const std::vector<unsigned char> wav = convtest::ReadBytes(out);
+    convtest::ExpectCompleteWav(wav);
+    ASSERT_GE(wav.size(), 44u);
+    const std::uint32_t bytesPerSecond = convtest::U32(wav, 28);
+    EXPECT_EQ(bytesPerSecond, 176400u);
+    const auto budget = static_cast<std::int64_t>(static_cast<double>(range) * 1e-7 * bytesPerSecond);
+    const std::int64_t data = convtest::U32(wav, 40);
+    EXPECT_GE(data, budget);
+    EXPECT_LT(data, budget + 5000);
+  });
+}
