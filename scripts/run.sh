@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Sonbrel and starts it (under Wine on Linux).
 set -euo pipefail
+# The program's own prefix: what the tests store there never reaches the user's settings.
+export SONBREL_WINEPREFIX="${SONBREL_WINEPREFIX:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wineprefix-run}"
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 if [ -z "${DISPLAY:-}" ]; then

@@ -152,7 +152,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "gettitle") {
-    std::printf("%s\n", Text(GetDlgItem(main, IDC_TITLE)).c_str());
+    // Asked of the label itself: it keeps its own copy of the text.
+    char title[1024] = {};
+    SendMessageA(GetDlgItem(main, IDC_TITLE), WM_GETTEXT, sizeof(title), reinterpret_cast<LPARAM>(title));
+    std::printf("%s\n", title);
     return 0;
   }
   std::fprintf(stderr, "unknown command: %s\n", command.c_str());
