@@ -71,7 +71,7 @@ int CPreviewPlayer::OpenMedia() {
   m_nState = StateStopped;
   CreatePreviewWindow();
   if (SUCCEEDED(BuildGraph(m_szFile))) return 1;
-  Close();
+  if (m_nState != StateNoMedia) Close();
   return 0;
 }
 
@@ -113,6 +113,7 @@ HRESULT CPreviewPlayer::BuildGraph(const char* path) {
     return hr;
 
   DecideNoVideo();
+  if (m_nState == StateNoMedia) return E_ABORT;  // closed while a failure box was up
 
   const HRESULT notifyResult = pME->SetNotifyWindow(reinterpret_cast<OAHWND>(m_hWnd), WM_GRAPHNOTIFY, 0);
   if (FAILED(notifyResult)) {

@@ -75,16 +75,31 @@ class CPreviewPlayer {
 
  private:
   friend void DeletePlayer(CPreviewPlayer* player);
-  friend class WindowProcFrame;
-  // Window-procedure frames of this player on the stack. A menu or message box inside
-  // one runs a message loop that may close the media; the player is then deleted when
-  // the outermost frame returns, never under a running frame.
+  friend class PlayerInUse;
+  // Frames that use this player on the stack (its window procedure, its opening). A menu
+  // or message box inside one runs a message loop that may close the media; the player
+  // is then deleted when the outermost frame ends, never under a running frame.
   int m_nWndProcDepth = 0;
   bool m_bDeleteWhenIdle = false;
 
   void DecideNoVideo();
   HRESULT AttachVideoWindow();
   void ReleaseGraph();
+};
+
+// Marks a frame that uses a player; the last frame to end deletes a player that was
+// closed while it ran.
+class PlayerInUse {
+ public:
+  explicit PlayerInUse(CPreviewPlayer* player) : m_player(player) { ++m_player->m_nWndProcDepth; }
+  PlayerInUse(const PlayerInUse&) = delete;
+  PlayerInUse& operator=(const PlayerInUse&) = delete;
+  ~PlayerInUse() {
+    if (--m_player->m_nWndProcDepth == 0 && m_player->m_bDeleteWhenIdle) delete m_player;
+  }
+
+ private:
+  CPreviewPlayer* m_player;
 };
 
 // The one player of the process, or null when no media is open.

@@ -10,21 +10,6 @@
 
 int g_bRaisePreviewNext = 1;
 
-// Marks a window-procedure frame of a player; the last frame to end deletes a player
-// that was closed while it ran.
-class WindowProcFrame {
- public:
-  explicit WindowProcFrame(CPreviewPlayer* player) : m_player(player) { ++m_player->m_nWndProcDepth; }
-  WindowProcFrame(const WindowProcFrame&) = delete;
-  WindowProcFrame& operator=(const WindowProcFrame&) = delete;
-  ~WindowProcFrame() {
-    if (--m_player->m_nWndProcDepth == 0 && m_player->m_bDeleteWhenIdle) delete m_player;
-  }
-
- private:
-  CPreviewPlayer* m_player;
-};
-
 namespace {
 constexpr char kPreviewClass[] = "PreviewWindow";
 constexpr UINT kZOrderOnly = SWP_NOMOVE | SWP_NOSIZE;
@@ -74,7 +59,7 @@ LRESULT OnMouse(CPreviewPlayer& player, HWND hwnd, UINT msg, WPARAM wp, LPARAM l
 LRESULT CALLBACK PreviewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* player = reinterpret_cast<CPreviewPlayer*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!player) return DefWindowProcA(hwnd, msg, wp, lp);  // still being created
-  WindowProcFrame frame(player);
+  PlayerInUse frame(player);
 
   switch (msg) {
     case WM_MOVE:

@@ -13,9 +13,21 @@ int CConverterDlg::StartPreview(char* path) {
   const UINT fullScreenWish = theApp.GetProfileInt(settings::kSetupSection, settings::kFullscreenKey, 0);
   (void)fullScreenWish;
 
-  std::strncpy(g_pPlayer->m_szFile, path, sizeof(g_pPlayer->m_szFile) - 1);
-  g_pPlayer->m_szFile[sizeof(g_pPlayer->m_szFile) - 1] = '\0';
-  if (g_pPlayer->OpenMedia()) return 1;
+  CPreviewPlayer* player = g_pPlayer;
+  std::strncpy(player->m_szFile, path, sizeof(player->m_szFile) - 1);
+  player->m_szFile[sizeof(player->m_szFile) - 1] = '\0';
+  bool opened = false;
+  bool superseded = false;
+  {
+    // A failure box of the opening has no owner, so the user can open another file or
+    // close the media while it is up: the player then outlives the opening, and what
+    // replaced it is left alone.
+    PlayerInUse inUse(player);
+    opened = player->OpenMedia() != 0;
+    superseded = g_pPlayer != player;
+  }
+  if (superseded) return 0;
+  if (opened) return 1;
 
   path[0] = '\0';
   ClosePreview();

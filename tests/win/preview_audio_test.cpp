@@ -205,6 +205,50 @@ TEST_F(PreviewAudioTest, UnplayableFileShowsTheErrorAndLeavesNoPlayer) {
   });
 }
 
+namespace {
+// While the unplayable-file box is up (it has no owner, so the main window still takes
+// clicks), runs what the user does in the main window, then answers the box.
+struct WhileErrorBoxIsUp {
+  static inline std::function<void()> action;
+  static inline bool ran = false;
+  static void CALLBACK Poll(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindWindowA("#32770", "Error");
+    if (!box || !IsWindowVisible(box) || ran) return;
+    ran = true;
+    KillTimer(nullptr, id);
+    action();
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  }
+};
+}  // namespace
+
+TEST_F(PreviewAudioTest, AnotherOpenOrACloseDuringTheFailureBoxLeavesTheirResultAlone) {
+  CConverterDlg dlg;
+  RunDialog(dlg, [&](HWND h) {
+    WhileErrorBoxIsUp::ran = false;
+    WhileErrorBoxIsUp::action = [&] { EXPECT_EQ(OpenInPreview(dlg, TestMedia("preview-tone.mp3"), 8), 1); };
+    SetTimer(nullptr, 0, 30, &WhileErrorBoxIsUp::Poll);
+    EXPECT_EQ(OpenInPreview(dlg, TestMedia("preview-broken.mp3"), 0), 0);
+    ASSERT_TRUE(WhileErrorBoxIsUp::ran);
+    // The file opened meanwhile keeps its player and its path.
+    ASSERT_NE(g_pPlayer, nullptr);
+    EXPECT_NE(std::string(g_pPlayer->m_szFile).find("preview-tone.mp3"), std::string::npos);
+    EXPECT_NE(std::string(dlg.m_szMediaPath).find("preview-tone.mp3"), std::string::npos);
+    EXPECT_EQ(CPreviewPlayer::LiveCount(), 1);
+    Click(h, IDC_PLAY);
+    EXPECT_EQ(State(), StatePlaying);
+
+    WhileErrorBoxIsUp::ran = false;
+    WhileErrorBoxIsUp::action = [&] { Click(h, IDC_CLOSE_MEDIA); };
+    SetTimer(nullptr, 0, 30, &WhileErrorBoxIsUp::Poll);
+    EXPECT_EQ(OpenInPreview(dlg, TestMedia("preview-broken.mp3"), 0), 0);
+    ASSERT_TRUE(WhileErrorBoxIsUp::ran);
+    EXPECT_EQ(g_pPlayer, nullptr);
+    EXPECT_EQ(CPreviewPlayer::LiveCount(), 0);
+    EXPECT_EQ(CountPreviewWindows(), 0);
+  });
+}
+
 // Opening sound, video, sound, a broken file and sound again, many times over: every
 // window the previews made is gone, and threads and handles grow no more than when the
 // same files go through bare filter graphs. (The platform's media services keep some
