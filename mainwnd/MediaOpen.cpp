@@ -50,15 +50,18 @@ int GetMediaStopTime(const char* path, ReferenceTime& stop) {
   return 1;  // the seeking interface is released before the graph
 }
 
+std::string DisplayNameOf(const std::string& path) {
+  if (IsUrlLikePath(path)) return path;
+  std::string lowered = path;
+  if (!lowered.empty()) CharLowerBuffA(&lowered[0], static_cast<DWORD>(lowered.size()));  // the code page's rules
+  return LocalDisplayName(path, lowered, IsAnsiLeadByte);
+}
+
 int GetDisplayName(char* path, char* name) {
   if (!path || path[0] == '\0') return 0;
   const std::string original = path;
-  if (IsUrlLikePath(original)) {
-    CopyBounded(name, original, kNameBufferBytes);
-    return 1;
-  }
-  CharLowerBuffA(path, static_cast<DWORD>(std::strlen(path)));  // the code page's own case rules
-  CopyBounded(name, LocalDisplayName(original, path, IsAnsiLeadByte), kNameBufferBytes);
+  CopyBounded(name, DisplayNameOf(original), kNameBufferBytes);
+  if (!IsUrlLikePath(original)) CharLowerBuffA(path, static_cast<DWORD>(original.size()));
   return 1;
 }
 

@@ -1,6 +1,8 @@
 // Free functions of opening media: the duration probe and the display name.
 #pragma once
 
+#include <string>
+
 #include "media/ReferenceTime.h"
 
 // The media's length through a throw-away filter graph: 1 on success, 0 on failure.
@@ -10,3 +12,5 @@ int GetMediaStopTime(const char* path, ReferenceTime& stop);
 // the file name, or the drive and '\' for a ".ifo" path. Converts path itself to lower
 // case (unless URL-like). 1 when a name was made, 0 for an empty path (name untouched).
 int GetDisplayName(char* path, char* name);
+// The same name, leaving the path as it is.
+std::string DisplayNameOf(const std::string& path);

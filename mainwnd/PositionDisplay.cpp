@@ -4,22 +4,9 @@
 
 #include "app/ConverterApp.h"
 #include "mainwnd/ConverterDlg.h"
+#include "mainwnd/MediaOpen.h"
 #include "mainwnd/MediaText.h"
 #include "preview/PreviewPlayer.h"
-#include "winfw/Mbcs.h"
-
-namespace {
-// The media path's name as the title line shows it: a URL-like path whole, otherwise
-// the file name (or the drive of a DVD file). Same rule as when the file is opened, but
-// on a lowered copy: the stored path is left alone here, while a conversion may read it.
-std::string TitleDisplayName(const char* path) {
-  const std::string original = path;
-  if (IsUrlLikePath(original)) return original;
-  std::string lowered = original;
-  CharLowerBuffA(&lowered[0], static_cast<DWORD>(lowered.size()));
-  return LocalDisplayName(original, lowered, IsAnsiLeadByte);
-}
-}  // namespace
 
 void CConverterDlg::OnStartTime() {
   if (!g_pPlayer) return;
@@ -40,9 +27,10 @@ void CConverterDlg::UpdatePositionDisplay() {
     SetDlgItemText(IDC_TITLE, "");
     return;
   }
+  // The stored path is left as it is here: a starting conversion may be copying it.
   const ReferenceTime cur = g_pPlayer->m_rtPosition;
   const ReferenceTime stop = g_pPlayer->m_rtStop;
-  m_strTitle = TitleLine(TitleDisplayName(m_szMediaPath), cur, m_nDurationSec);
+  m_strTitle = TitleLine(DisplayNameOf(m_szMediaPath), cur, m_nDurationSec);
   SetDlgItemText(IDC_TITLE, m_strTitle.c_str());
   m_nSliderPos = SliderPosition(cur, stop);
   m_ctlSlider.SetPos(m_nSliderPos);
