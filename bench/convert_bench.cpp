@@ -58,6 +58,7 @@ int Bare(const char* path, const char* out = nullptr) {
   UniqueKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   SampleFiller filler;
   UniqueStdioFile file(out ? std::fopen(out, "wb") : nullptr);
+  if (file) std::setvbuf(file.Get(), nullptr, _IOFBF, 64 * 1024);  // as the job writes
   long long bytes = 0, buffers = 0;
   for (;;) {
     const HRESULT hr = filler.Fill(sample.Get(), event.Get());

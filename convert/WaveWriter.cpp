@@ -10,6 +10,7 @@
 #include "media/DirectShow.h"
 
 namespace {
+constexpr std::size_t kFileBufferBytes = 64 * 1024;
 constexpr char kCannotOpen[] = "Can not open %s";
 constexpr char kCannotWrite[] = "Can not write %s";
 constexpr char kRangeTooLong[] = "The range is too long for a WAV file. Only its beginning was converted.";
@@ -56,6 +57,8 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
     ShowWorkerError(kCannotOpen, outputPath);
     return 1;
   }
+  // A larger stream buffer: far fewer system calls for the same bytes.
+  std::setvbuf(file.Get(), nullptr, _IOFBF, kFileBufferBytes);
   if (!WriteWavHeaderTemplate(file.Get())) return 1;
 
   std::int32_t written = 0;
