@@ -89,7 +89,8 @@ void WaitInMessageLoop(Done done) {
 std::atomic<double> g_worstDelay{0};
 LRESULT CALLBACK ProbeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_APP) {
-    const double sent = *reinterpret_cast<double*>(&lp);
+    double sent = 0;
+    std::memcpy(&sent, &lp, sizeof(sent));
     const double delay = Now() - sent;
     if (delay > g_worstDelay) g_worstDelay = delay;
     return 0;
@@ -116,8 +117,10 @@ int Job(const char* path, const char* out) {
     std::atomic<bool> ticking{true};
     std::thread ticker([&] {
       while (ticking) {
-        double now = Now();
-        PostMessageA(probe, WM_APP, 0, *reinterpret_cast<LPARAM*>(&now));
+        const double now = Now();
+        LPARAM stamp = 0;
+        std::memcpy(&stamp, &now, sizeof(stamp));
+        PostMessageA(probe, WM_APP, 0, stamp);
         Sleep(10);
       }
     });
