@@ -23,19 +23,27 @@ build_win() {
   cmake --build "$WIN_BUILD" -j "$(nproc)" "$@"
 }
 
-# Creates the Wine prefix once. Without a window manager Wine waits about 2 s on every
-# window close unless its windows are unmanaged.
+# Creates the Wine prefix once, and gives it the settings below (again whenever they
+# change: the marker names their version).
+# - Without a window manager Wine waits about 2 s on every window close unless its
+#   windows are unmanaged.
+# - On a display without GL acceleration, a video window owned by the renderer's thread
+#   and placed inside one of ours is drawn through GL into a surface that never reaches
+#   the screen; Direct3D's GDI renderer draws it into the window itself.
+PREFIX_SETTINGS_VERSION=2
 ensure_wineprefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.sonbrel-ready" ]; then
-      echo "Creating the Wine prefix in $WINEPREFIX ..."
-      wineboot -i >/dev/null 2>&1 || true
+    local marker="$WINEPREFIX/.sonbrel-ready-$PREFIX_SETTINGS_VERSION"
+    if [ ! -f "$marker" ]; then
+      echo "Preparing the Wine prefix in $WINEPREFIX ..."
+      [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d Y /f >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
       wineserver -w
-      touch "$WINEPREFIX/.sonbrel-ready"
+      touch "$marker"
     fi
   ) 9>"$WINEPREFIX.lock"
 }

@@ -8,9 +8,12 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 out="$(mkdir -p "${1:-$BUILD/screenshots}" && cd "${1:-$BUILD/screenshots}" && pwd)"
-"$ROOT/scripts/install-deps.sh"
-build_win --target preview_video_test
-ensure_wineprefix
+# SONBREL_SKIP_SETUP=1: the test run has installed, built and prepared everything.
+if [ -z "${SONBREL_SKIP_SETUP:-}" ]; then
+  "$ROOT/scripts/install-deps.sh"
+  build_win --target preview_video_test
+  ensure_wineprefix
+fi
 start_xvfb
 exchange="$(mktemp -d /tmp/sonbrel-shots.XXXXXX)"
 cleanup() { rm -rf "$exchange"; stop_xvfb; }
