@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/ConverterApp.h"
+#include "convert/JobArithmetic.h"
 #include "mainwnd/ConverterDlg.h"
 #include "media/DirectShow.h"
 #include "media/MediaPaths.h"
@@ -22,13 +23,6 @@ constexpr char kOutputPathTooLong[] =
     "The output file's path is too long. A WAV file path may have at most 259 characters.";
 constexpr char kOutputIsMedia[] =
     "The output file is the opened media file itself. Please choose another output file.";
-
-std::string WithPath(const char* format, const std::string& path) {
-  std::string text = format;
-  const std::size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, path);
-  return text;
-}
 
 std::string FullPath(const char* path) {
   char full[1024] = {};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "media/ReferenceTime.h"
 
@@ -21,4 +22,12 @@ int ProgressPosition(std::int32_t written, std::int64_t budget);
 // True when appending size bytes to written would pass limit.
 inline bool WouldPassDataLimit(std::int32_t written, std::uint32_t size, std::int64_t limit) {
   return static_cast<std::int64_t>(written) + size > limit;
+}
+
+// A message text with the path in place of its "%s" (no printf: the path is not a format).
+inline std::string WithPath(const char* format, const std::string& path) {
+  std::string text = format;
+  const std::string::size_type at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, path);
+  return text;
 }

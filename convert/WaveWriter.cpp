@@ -19,10 +19,7 @@ static_assert(offsetof(WAVEFORMATEX, cbSize) == kPcmFormatRecordSize,
               "the first 16 bytes of WAVEFORMATEX are the PCM format record");
 
 void ShowWorkerError(const char* format, const std::string& path) {
-  std::string text = format;
-  const std::size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, path);
-  MessageBoxA(nullptr, text.c_str(), "Error", MB_OK);  // no owner: the dialog stays usable
+  MessageBoxA(nullptr, WithPath(format, path).c_str(), "Error", MB_OK);  // no owner: the dialog stays usable
 }
 }  // namespace
 

@@ -25,12 +25,16 @@ void ClearSettings() {
   RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
 }
 
-std::string TestMedia(const char* name) {
-  const char* dir = std::getenv("SONBREL_TEST_MEDIA");
-  std::string path = std::string("Z:") + (dir ? dir : "/tmp") + "/" + name;
+std::string WindowsPath(const std::string& unixPath) {
+  std::string path = "Z:" + unixPath;
   for (char& c : path)
     if (c == '/') c = '\\';
   return path;
+}
+
+std::string TestMedia(const char* name) {
+  const char* dir = std::getenv("SONBREL_TEST_MEDIA");
+  return WindowsPath(std::string(dir ? dir : "/tmp") + "/" + name);
 }
 
 std::string TempFolder(const char* name) {

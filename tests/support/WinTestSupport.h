@@ -20,6 +20,8 @@ void ClearSettings();
 std::string TestMedia(const char* name);
 // A fresh empty folder under Z:\tmp\sonbrel-tests for one test's output (no trailing \).
 std::string TempFolder(const char* name);
+// The Windows path (under Z:) of a Unix path.
+std::string WindowsPath(const std::string& unixPath);
 // Unix view of a Windows path under Z:.
 std::string UnixPath(const std::string& windowsPath);
 

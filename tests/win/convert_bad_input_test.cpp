@@ -10,14 +10,9 @@
 using namespace convtest;
 
 namespace {
-class ConvertBadInputTest : public ::testing::Test {
+class ConvertBadInputTest : public OutputFolderTest {
  protected:
-  void SetUp() override {
-    PrepareApp();
-    folder = TempFolder("bad");
-  }
-  std::string Out(const char* name) const { return folder + "\\" + name; }
-  std::string folder;
+  ConvertBadInputTest() : OutputFolderTest("bad") {}
 };
 
 bool IsWorkerBox(const ModalAnswerer::Seen& box) {
@@ -171,9 +166,7 @@ TEST_F(ConvertBadInputTest, OutputHeldOpenWithoutReadSharingIsNeitherReportedNor
 TEST_F(ConvertBadInputTest, FullDiskDuringTheDataGivesCanNotWriteAndAnUnpatchedHeader) {
   const char* disk = std::getenv("SONBREL_FULL_DISK");  // a 64 KiB tmpfs mounted by the test runner
   if (!disk || !*disk) GTEST_SKIP() << "no small disk mounted (SONBREL_FULL_DISK)";
-  std::string out = std::string("Z:") + disk + "/full.wav";
-  for (char& c : out)
-    if (c == '/') c = '\\';
+  const std::string out = WindowsPath(std::string(disk) + "/full.wav");
   DeleteFileA(out.c_str());
   const Outcome o = OpenBadAndConvert(TestMedia("conv-long.mp3"), out);
   ASSERT_EQ(o.convertBoxes.size(), 1u);

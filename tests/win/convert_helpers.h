@@ -85,12 +85,25 @@ inline void ExpectCompleteWav(const std::vector<unsigned char>& b) {
 inline std::string OutputFolder(const char* name) {
   const char* dir = std::getenv("SONBREL_CONVERT_OUT");
   if (!dir) return TempFolder(name);
-  std::string folder = std::string("Z:") + dir;
-  for (char& c : folder)
-    if (c == '/') c = '\\';
+  const std::string folder = WindowsPath(dir);
   CreateDirectoryA(folder.c_str(), nullptr);
   return folder;
 }
+
+// A test that writes its output files into a fresh folder of its own.
+class OutputFolderTest : public ::testing::Test {
+ protected:
+  explicit OutputFolderTest(const char* name) : m_name(name) {}
+  void SetUp() override {
+    PrepareApp();
+    folder = TempFolder(m_name);
+  }
+  std::string Out(const char* file) const { return folder + "\\" + file; }
+  std::string folder;
+
+ private:
+  const char* m_name;
+};
 
 // Runs the dialog as the main window with the script.
 template <class Script>

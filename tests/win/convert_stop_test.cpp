@@ -9,14 +9,9 @@
 using namespace convtest;
 
 namespace {
-class ConvertStopTest : public ::testing::Test {
+class ConvertStopTest : public OutputFolderTest {
  protected:
-  void SetUp() override {
-    PrepareApp();
-    folder = TempFolder("stop");
-  }
-  std::string Out(const char* name) const { return folder + "\\" + name; }
-  std::string folder;
+  ConvertStopTest() : OutputFolderTest("stop") {}
 };
 
 std::uint32_t DataLength(const std::string& path) {

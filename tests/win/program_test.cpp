@@ -10,10 +10,7 @@
 namespace {
 std::string ProgramPath() {
   const char* unix = std::getenv("SONBREL_PROGRAM");
-  std::string path = std::string("Z:") + (unix ? unix : "");
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
+  return WindowsPath(unix ? unix : "");
 }
 
 struct WindowOf {
