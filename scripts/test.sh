@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both trees and runs every test.
+# Arguments, if any, go to the Windows tests' CTest (for instance -R open_file to run one).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -17,7 +18,7 @@ status=0
 echo "== Native unit tests =="
 ctest --test-dir "$NATIVE_BUILD" --output-on-failure -j "$(nproc)" 2>&1 | tee "$logs/native.log" || status=1
 echo "== Windows tests under Wine =="
-ctest --test-dir "$WIN_BUILD" --output-on-failure 2>&1 | tee "$logs/win.log" || status=1
+ctest --test-dir "$WIN_BUILD" --output-on-failure "$@" 2>&1 | tee "$logs/win.log" || status=1
 
 # One closing line for both runs: "N passed, N failed".
 read -r total failed < <(cat "$logs/native.log" "$logs/win.log" |

@@ -9,9 +9,10 @@ HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 WINE="$HERE/../../scripts/wine-run.sh"
 source "$HERE/../../scripts/common.sh"
 
-BASE=/tmp/sonbrel-tests/installer
+BASE="${SONBREL_TEST_TMP:-/tmp/sonbrel-tests}/installer"
+mkdir -p "$BASE"
 DEST_UNIX="$BASE/Program Files/Sonbrel"
-DEST_WIN='Z:\tmp\sonbrel-tests\installer\Program Files\Sonbrel'
+DEST_WIN="$(winpath "$BASE")\\Program Files\\Sonbrel"
 MENU="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Sonbrel"
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Sonbrel'
 SETTINGS_KEY='HKCU\Software\Travenor\Sonbrel'

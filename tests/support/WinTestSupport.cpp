@@ -38,8 +38,11 @@ std::string TestMedia(const char* name) {
 }
 
 std::string TempFolder(const char* name) {
-  CreateDirectoryA("Z:\\tmp\\sonbrel-tests", nullptr);
-  const std::string folder = "Z:\\tmp\\sonbrel-tests\\" + theApp.m_strAppName + "-" + name;
+  // Each build tree has its own (SONBREL_TEST_TMP), so that two trees can test at once.
+  const char* root = std::getenv("SONBREL_TEST_TMP");
+  const std::string base = root && *root ? WindowsPath(root) : std::string("Z:\\tmp\\sonbrel-tests");
+  CreateDirectoryA(base.c_str(), nullptr);
+  const std::string folder = base + "\\" + theApp.m_strAppName + "-" + name;
   CreateDirectoryA(folder.c_str(), nullptr);
   WIN32_FIND_DATAA data;
   HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);

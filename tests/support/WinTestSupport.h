@@ -18,7 +18,8 @@ void ClearSettings();
 
 // Windows path of a file made by make-test-media.sh.
 std::string TestMedia(const char* name);
-// A fresh empty folder under Z:\tmp\sonbrel-tests for one test's output (no trailing \).
+// A fresh empty folder for one test's output (no trailing \), under SONBREL_TEST_TMP
+// (else Z:\tmp\sonbrel-tests).
 std::string TempFolder(const char* name);
 // The Windows path (under Z:) of a Unix path.
 std::string WindowsPath(const std::string& unixPath);
