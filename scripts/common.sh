@@ -24,23 +24,34 @@ build_win() {
 }
 
 # Creates the Wine prefix once, and gives it the settings below (again whenever they
-# change: the marker names their version).
+# change: the marker names their version and the kind of prefix).
+# ensure_wineprefix [desktop]: "desktop" is the prefix of the run command, whose windows
+# the user's window manager frames, moves and lists; without it, the prefix of the tests
+# and the screenshots on a virtual display without a window manager.
 # - Without a window manager Wine waits about 2 s on every window close unless its
-#   windows are unmanaged.
+#   windows are unmanaged; only the headless prefixes leave their windows unmanaged.
 # - On a display without GL acceleration, a video window owned by the renderer's thread
 #   and placed inside one of ours is drawn through GL into a surface that never reaches
 #   the screen; Direct3D's GDI renderer draws it into the window itself.
-PREFIX_SETTINGS_VERSION=2
+PREFIX_SETTINGS_VERSION=3
 ensure_wineprefix() {
+  local kind="${1:-headless}"
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    local marker="$WINEPREFIX/.sonbrel-ready-$PREFIX_SETTINGS_VERSION"
+    local marker="$WINEPREFIX/.sonbrel-ready-$PREFIX_SETTINGS_VERSION-$kind"
     if [ ! -f "$marker" ]; then
       echo "Preparing the Wine prefix in $WINEPREFIX ..."
       [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d Y /f >/dev/null 2>&1
+      rm -f "$WINEPREFIX"/.sonbrel-ready-*
+      local x11='HKCU\Software\Wine\X11 Driver'
+      if [ "$kind" = desktop ]; then
+        # Wine's default, managed windows; an earlier version set them unmanaged here.
+        wine reg delete "$x11" /v Managed /f >/dev/null 2>&1 || true
+      else
+        wine reg add "$x11" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+      fi
+      wine reg add "$x11" /v Decorated /t REG_SZ /d Y /f >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
       wineserver -w
       touch "$marker"
