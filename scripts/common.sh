@@ -2,6 +2,7 @@
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${SONBREL_BUILD:-$ROOT/build}"
 NATIVE_BUILD="$BUILD/native"
+NATIVE_ASSERTS_BUILD="$BUILD/native-asserts"
 WIN_BUILD="$BUILD/win"
 export WINEPREFIX="${SONBREL_WINEPREFIX:-$BUILD/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
@@ -12,14 +13,29 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;winemenubuilder.exe=}"
 
 generator() { command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles"; }
 
+# CI sets SONBREL_WARNINGS_AS_ERRORS=ON: the project's own code then builds with
+# warnings as errors. Passed on every configuration, so that a tree follows the caller.
+configure() {  # configure BUILD_DIR [CMAKE ARGS...]
+  local dir="$1"
+  shift
+  cmake -S "$ROOT" -B "$dir" -G "$(generator)" \
+    -DSONBREL_WARNINGS_AS_ERRORS="${SONBREL_WARNINGS_AS_ERRORS:-OFF}" "$@" >/dev/null
+}
+
 build_native() {
-  cmake -S "$ROOT" -B "$NATIVE_BUILD" -G "$(generator)" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  configure "$NATIVE_BUILD" -DCMAKE_BUILD_TYPE=Release
   cmake --build "$NATIVE_BUILD" -j "$(nproc)"
 }
 
+# The native unit tests once more with assertions on: the code's own asserts and the
+# standard library's checks (bounds, iterators).
+build_native_asserts() {
+  configure "$NATIVE_ASSERTS_BUILD" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS
+  cmake --build "$NATIVE_ASSERTS_BUILD" -j "$(nproc)" --target sonbrel_native_tests
+}
+
 build_win() {
-  cmake -S "$ROOT" -B "$WIN_BUILD" -G "$(generator)" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+  configure "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
   cmake --build "$WIN_BUILD" -j "$(nproc)" "$@"
 }
 
