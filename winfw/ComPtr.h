@@ -64,11 +64,13 @@ class ComPtr {
   HRESULT As(ComPtr<U>& other) const {
     return other.QueryFrom(m_p);
   }
-  // Asks source for T, dropping what this pointer held.
+  // Asks source for T and holds the answer, empty on failure. What this pointer held is
+  // released only afterwards, so that source may be (part of) that object.
   HRESULT QueryFrom(IUnknown* source) {
-    Reset();
-    if (!source) return E_POINTER;
-    return source->QueryInterface(InterfaceId<T>(), OutVoid());
+    ComPtr answer;
+    const HRESULT hr = source ? source->QueryInterface(InterfaceId<T>(), answer.OutVoid()) : E_POINTER;
+    *this = std::move(answer);
+    return hr;
   }
 
   T* Get() const { return m_p; }

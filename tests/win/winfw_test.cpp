@@ -20,6 +20,7 @@ namespace {
 class Counted : public IPersist {
  public:
   ULONG refs = 1;  // the creator's reference
+  ULONG lowest = 1;
   IID lastAsked = IID_NULL;
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     lastAsked = iid;
@@ -32,7 +33,10 @@ class Counted : public IPersist {
     return E_NOINTERFACE;
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    if (--refs < lowest) lowest = refs;
+    return refs;
+  }
   HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override {
     *clsid = CLSID_NULL;
     return S_OK;
@@ -92,9 +96,14 @@ TEST(ComPtr, QueriesAskForTheInterfaceOfTheirType) {
   EXPECT_EQ(stream.QueryFrom(p.Get()), E_NOINTERFACE);
   EXPECT_EQ(object.lastAsked, IID_IStream);
   EXPECT_FALSE(stream);
+  p.Reset();
+  object.Release();  // the creator lets go: persist alone keeps the object alive
+  EXPECT_EQ(persist.QueryFrom(persist.Get()), S_OK);
+  EXPECT_EQ(object.refs, 1u);
+  EXPECT_EQ(object.lowest, 1u);  // not released to nothing on the way
   EXPECT_EQ(persist.QueryFrom(nullptr), E_POINTER);  // and drops what it held
   EXPECT_FALSE(persist);
-  EXPECT_EQ(object.refs, 2u);
+  EXPECT_EQ(object.refs, 0u);
 }
 
 TEST(UniqueHandle, ClosesOnceAndMovesOwnership) {
