@@ -45,7 +45,7 @@ int Bare(const char* path, const char* out = nullptr) {
   ComPtr<IMediaStream> ms;
   am->GetMediaStream(MSPID_PrimaryAudio, ms.Out());
   ComPtr<IAudioMediaStream> audio;
-  audio.QueryFrom(ms.Get(), IID_IAudioMediaStream);
+  audio.QueryFrom(ms.Get());
   ComPtr<IAudioData> data;
   CreateAudioData(data);
   static BYTE buffer[kSampleBufferBytes];
@@ -107,9 +107,8 @@ int Job(const char* path, const char* out) {
   RegisterClassA(&wc);
   HWND probe = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
   double seconds = 0;
-  RunModal(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     std::strncpy(dlg.m_szMediaPath, path, MAX_PATH - 1);
     if (!dlg.ProbeDuration()) return;
     SetDlgItemTextA(h, IDC_OUTPUT_FILE, out);
@@ -132,7 +131,6 @@ int Job(const char* path, const char* out) {
     ticker.join();
     PumpFor(50);
   });
-  theApp.m_pMainWnd = nullptr;
   PROCESS_MEMORY_COUNTERS pmc = {};
   pmc.cb = sizeof(pmc);
   GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof(pmc));
@@ -148,9 +146,8 @@ int Job(const char* path, const char* out) {
 int SendCost(int count) {
   PrepareApp();
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
   double perSend = 0;
-  RunModal(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     HWND bar = GetDlgItem(h, IDC_PROGRESS);
     std::atomic<bool> done{false};
     double start = 0, end = 0;
@@ -165,7 +162,6 @@ int SendCost(int count) {
     sender.join();
     perSend = (end - start) / count;
   });
-  theApp.m_pMainWnd = nullptr;
   std::printf("send_seconds=%.9f\n", perSend);
   return 0;
 }

@@ -34,7 +34,7 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
     HRESULT hr = stream->GetMediaStream(MSPID_PrimaryAudio, mediaStream.Out());
     if (FAILED(hr)) return hr;
     ComPtr<IAudioMediaStream> audioStream;
-    hr = audioStream.QueryFrom(mediaStream.Get(), IID_IAudioMediaStream);
+    hr = audioStream.QueryFrom(mediaStream.Get());
     mediaStream.Reset();
     if (FAILED(hr)) return hr;
     hr = CreateAudioData(audioData);

@@ -43,7 +43,7 @@ int GetMediaStopTime(const char* path, ReferenceTime& stop) {
   if (!AnsiPathToWide(path, widePath, kProbeWidePathChars)) return 0;
   if (FAILED(graph->RenderFile(widePath, nullptr))) return 0;
   ComPtr<IMediaSeeking> seeking;
-  if (FAILED(seeking.QueryFrom(graph.Get(), IID_IMediaSeeking))) return 0;
+  if (FAILED(seeking.QueryFrom(graph.Get()))) return 0;
   LONGLONG position = 0;
   if (FAILED(seeking->GetStopPosition(&position))) return 0;
   stop = position;

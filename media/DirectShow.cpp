@@ -11,14 +11,14 @@ bool AnsiPathToWide(const char* path, wchar_t* out, int capacity) {
 }
 
 HRESULT CreateFilterGraph(ComPtr<IGraphBuilder>& graph) {
-  return CreateInProc(CLSID_FilterGraph, IID_IGraphBuilder, graph);
+  return CreateInProc(CLSID_FilterGraph, graph);
 }
 
 HRESULT CreateMultiMediaStream(ComPtr<IAMMultiMediaStream>& stream) {
-  return CreateInProc(CLSID_AMMultiMediaStream, IID_IAMMultiMediaStream, stream);
+  return CreateInProc(CLSID_AMMultiMediaStream, stream);
 }
 
-HRESULT CreateAudioData(ComPtr<IAudioData>& data) { return CreateInProc(CLSID_AMAudioData, IID_IAudioData, data); }
+HRESULT CreateAudioData(ComPtr<IAudioData>& data) { return CreateInProc(CLSID_AMAudioData, data); }
 
 HRESULT SampleFiller::Fill(IAudioStreamSample* sample, HANDLE event) {
   if (!m_synchronous) {

@@ -10,6 +10,12 @@
 
 #include "winfw/ComPtr.h"
 
+// Graph interfaces whose ids the headers do not give to __uuidof everywhere.
+DECLARE_INTERFACE_ID(IMediaEventEx);
+DECLARE_INTERFACE_ID(IVideoWindow);
+DECLARE_INTERFACE_ID(IBasicVideo);
+DECLARE_INTERFACE_ID(IBasicAudio);
+
 // Converts an ANSI (system code page) path to UTF-16 into capacity wide characters,
 // terminator included. False when it does not fit or cannot be converted.
 bool AnsiPathToWide(const char* path, wchar_t* out, int capacity);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/PrivateMessages.h"
+#include "media/DirectShow.h"
 #include "preview/PreviewGeometry.h"
 #include "winfw/Mbcs.h"
 
@@ -19,8 +20,8 @@ unsigned Hex(HRESULT hr) { return static_cast<unsigned>(hr); }
 
 // Asks the graph for one interface; a refusal is shown with the call's own text.
 template <class T>
-HRESULT QueryGraph(CPreviewPlayer& player, REFIID iid, ComPtr<T>& out, const char* failureFormat) {
-  const HRESULT hr = out.QueryFrom(player.pGB.Get(), iid);
+HRESULT QueryGraph(CPreviewPlayer& player, ComPtr<T>& out, const char* failureFormat) {
+  const HRESULT hr = out.QueryFrom(player.pGB.Get());
   if (FAILED(hr)) player.ReportFailure(failureFormat, Hex(hr));
   return hr;
 }
@@ -80,7 +81,7 @@ HRESULT CPreviewPlayer::BuildGraph(const char* path) {
   MultiByteToWideChar(CP_ACP, 0, path, -1, wideFile, MAX_PATH);
   wideFile[MAX_PATH - 1] = L'\0';
 
-  HRESULT hr = CreateInProc(CLSID_FilterGraph, IID_IGraphBuilder, pGB);
+  HRESULT hr = CreateFilterGraph(pGB);
   if (FAILED(hr)) {
     ReportFailure(
         "FAILED(hr=0x%x) in CoCreateInstance(CLSID_FilterGraph, NULL, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, "
@@ -93,22 +94,22 @@ HRESULT CPreviewPlayer::BuildGraph(const char* path) {
     MessageBoxA(nullptr, kUnplayableText, "Error", MB_OK);
     return hr;
   }
-  if (FAILED(hr = QueryGraph(*this, IID_IMediaControl, pMC,
+  if (FAILED(hr = QueryGraph(*this, pMC,
                              "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IMediaControl, (void **)&pMC)\n")))
     return hr;
-  if (FAILED(hr = QueryGraph(*this, IID_IMediaEventEx, pME,
+  if (FAILED(hr = QueryGraph(*this, pME,
                              "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IMediaEventEx, (void **)&pME)\n")))
     return hr;
-  if (FAILED(hr = QueryGraph(*this, IID_IMediaSeeking, pMS,
+  if (FAILED(hr = QueryGraph(*this, pMS,
                              "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IMediaSeeking, (void **)&pMS)\n")))
     return hr;
-  if (FAILED(hr = QueryGraph(*this, IID_IVideoWindow, pVW,
+  if (FAILED(hr = QueryGraph(*this, pVW,
                              "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IVideoWindow, (void **)&pVW)\n")))
     return hr;
-  if (FAILED(hr = QueryGraph(*this, IID_IBasicVideo, pBV,
+  if (FAILED(hr = QueryGraph(*this, pBV,
                              "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IBasicVideo, (void **)&pBV)\n")))
     return hr;
-  if (FAILED(hr = QueryGraph(*this, IID_IBasicAudio, pBA,
+  if (FAILED(hr = QueryGraph(*this, pBA,
                              "FAILED(hr=0x%x) in pGB->QueryInterface(IID_IBasicAudio, (void **)&pBA)\n")))
     return hr;
 

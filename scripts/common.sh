@@ -2,6 +2,7 @@
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${SONBREL_BUILD:-$ROOT/build}"
 NATIVE_BUILD="$BUILD/native"
+NATIVE_ASSERTS_BUILD="$BUILD/native-asserts"
 WIN_BUILD="$BUILD/win"
 export WINEPREFIX="${SONBREL_WINEPREFIX:-$BUILD/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
@@ -12,35 +13,61 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;winemenubuilder.exe=}"
 
 generator() { command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles"; }
 
+# CI sets SONBREL_WARNINGS_AS_ERRORS=ON: the project's own code then builds with
+# warnings as errors. Passed on every configuration, so that a tree follows the caller.
+configure() {  # configure BUILD_DIR [CMAKE ARGS...]
+  local dir="$1"
+  shift
+  cmake -S "$ROOT" -B "$dir" -G "$(generator)" \
+    -DSONBREL_WARNINGS_AS_ERRORS="${SONBREL_WARNINGS_AS_ERRORS:-OFF}" "$@" >/dev/null
+}
+
 build_native() {
-  cmake -S "$ROOT" -B "$NATIVE_BUILD" -G "$(generator)" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  configure "$NATIVE_BUILD" -DCMAKE_BUILD_TYPE=Release
   cmake --build "$NATIVE_BUILD" -j "$(nproc)"
 }
 
+# The native unit tests once more with assertions on: the code's own asserts and the
+# standard library's checks (bounds, iterators).
+build_native_asserts() {
+  configure "$NATIVE_ASSERTS_BUILD" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS
+  cmake --build "$NATIVE_ASSERTS_BUILD" -j "$(nproc)" --target sonbrel_native_tests
+}
+
 build_win() {
-  cmake -S "$ROOT" -B "$WIN_BUILD" -G "$(generator)" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+  configure "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
   cmake --build "$WIN_BUILD" -j "$(nproc)" "$@"
 }
 
 # Creates the Wine prefix once, and gives it the settings below (again whenever they
-# change: the marker names their version).
+# change: the marker names their version and the kind of prefix).
+# ensure_wineprefix [desktop]: "desktop" is the prefix of the run command, whose windows
+# the user's window manager frames, moves and lists; without it, the prefix of the tests
+# and the screenshots on a virtual display without a window manager.
 # - Without a window manager Wine waits about 2 s on every window close unless its
-#   windows are unmanaged.
+#   windows are unmanaged; only the headless prefixes leave their windows unmanaged.
 # - On a display without GL acceleration, a video window owned by the renderer's thread
 #   and placed inside one of ours is drawn through GL into a surface that never reaches
 #   the screen; Direct3D's GDI renderer draws it into the window itself.
-PREFIX_SETTINGS_VERSION=2
+PREFIX_SETTINGS_VERSION=3
 ensure_wineprefix() {
+  local kind="${1:-headless}"
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    local marker="$WINEPREFIX/.sonbrel-ready-$PREFIX_SETTINGS_VERSION"
+    local marker="$WINEPREFIX/.sonbrel-ready-$PREFIX_SETTINGS_VERSION-$kind"
     if [ ! -f "$marker" ]; then
       echo "Preparing the Wine prefix in $WINEPREFIX ..."
       [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d Y /f >/dev/null 2>&1
+      rm -f "$WINEPREFIX"/.sonbrel-ready-*
+      local x11='HKCU\Software\Wine\X11 Driver'
+      if [ "$kind" = desktop ]; then
+        # Wine's default, managed windows; an earlier version set them unmanaged here.
+        wine reg delete "$x11" /v Managed /f >/dev/null 2>&1 || true
+      else
+        wine reg add "$x11" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+      fi
+      wine reg add "$x11" /v Decorated /t REG_SZ /d Y /f >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
       wineserver -w
       touch "$marker"

@@ -8,6 +8,9 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   g++ googletest libgtest-dev
   wine wine64 xvfb xauth x11-utils
+  # Wine's own fonts (not pulled in without recommends): its symbol font draws the
+  # caption buttons, arrows and check marks, which otherwise show as letters.
+  fonts-wine
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   sox libsox-fmt-mp3 lame ffmpeg espeak-ng mpg123 imagemagick bc
   fp-utils nsis libchm-bin

@@ -11,7 +11,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 "$ROOT/scripts/install-deps.sh"
 build_win --target Sonbrel
-ensure_wineprefix
+ensure_wineprefix desktop
 if [ -x "$ROOT/scripts/make-samples.sh" ]; then "$ROOT/scripts/make-samples.sh" "$ROOT/samples"; fi
 echo "Starting Sonbrel ($WIN_BUILD/Sonbrel.exe)"
 exec wine "$WIN_BUILD/Sonbrel.exe"

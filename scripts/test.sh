@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both trees and runs every test.
+# Installs what is missing, builds the native and Windows trees and runs every test.
 # Arguments, if any, go to the Windows tests' CTest (for instance -R open_file to run one).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 "$ROOT/scripts/install-deps.sh"
 build_native
+build_native_asserts
 build_win
 ensure_wineprefix
 start_xvfb
@@ -17,11 +18,14 @@ mkdir -p "$logs"
 status=0
 echo "== Native unit tests =="
 ctest --test-dir "$NATIVE_BUILD" --output-on-failure -j "$(nproc)" 2>&1 | tee "$logs/native.log" || status=1
+echo "== Native unit tests with assertions on =="
+ctest --test-dir "$NATIVE_ASSERTS_BUILD" --output-on-failure -j "$(nproc)" 2>&1 |
+  tee "$logs/native-asserts.log" || status=1
 echo "== Windows tests under Wine =="
 ctest --test-dir "$WIN_BUILD" --output-on-failure "$@" 2>&1 | tee "$logs/win.log" || status=1
 
 # One closing line for both runs: "N passed, N failed".
-read -r total failed < <(cat "$logs/native.log" "$logs/win.log" |
+read -r total failed < <(cat "$logs/native.log" "$logs/native-asserts.log" "$logs/win.log" |
   sed -n 's/.*tests passed, \([0-9]*\) tests\? failed out of \([0-9]*\).*/\2 \1/p' |
   awk '{t += $1; f += $2} END {print t + 0, f + 0}')
 echo "all: $((total - failed)) passed, $failed failed"

@@ -6,6 +6,23 @@
 #include <cassert>
 #include <utility>
 
+// The interface id of T, so that the id asked for always matches the pointer's type.
+// Headers that give T no id for __uuidof (some of MinGW's DirectShow headers) get an
+// explicit specialisation, DECLARE_INTERFACE_ID, next to the code that uses T.
+template <class T>
+struct InterfaceIdOf {
+  static const IID& Get() { return __uuidof(T); }
+};
+template <class T>
+const IID& InterfaceId() {
+  return InterfaceIdOf<T>::Get();
+}
+#define DECLARE_INTERFACE_ID(T)                     \
+  template <>                                       \
+  struct InterfaceIdOf<T> {                         \
+    static const IID& Get() { return IID_##T; }     \
+  }
+
 template <class T>
 class ComPtr {
  public:
@@ -42,16 +59,18 @@ class ComPtr {
   }
   void** OutVoid() { return reinterpret_cast<void**>(Out()); }
 
+  // Asks this object for U; other is empty unless the call succeeds.
   template <class U>
   HRESULT As(ComPtr<U>& other) const {
-    other.Reset();
-    if (!m_p) return E_POINTER;
-    return m_p->QueryInterface(__uuidof(U), other.OutVoid());
+    return other.QueryFrom(m_p);
   }
-  HRESULT QueryFrom(IUnknown* source, REFIID iid) {
-    Reset();
-    if (!source) return E_POINTER;
-    return source->QueryInterface(iid, OutVoid());
+  // Asks source for T and holds the answer, empty on failure. What this pointer held is
+  // released only afterwards, so that source may be (part of) that object.
+  HRESULT QueryFrom(IUnknown* source) {
+    ComPtr answer;
+    const HRESULT hr = source ? source->QueryInterface(InterfaceId<T>(), answer.OutVoid()) : E_POINTER;
+    *this = std::move(answer);
+    return hr;
   }
 
   T* Get() const { return m_p; }
@@ -62,9 +81,9 @@ class ComPtr {
   T* m_p = nullptr;
 };
 
-// Creates an in-process COM object, asking for interface iid.
+// Creates an in-process COM object, asking for the interface of out.
 template <class T>
-HRESULT CreateInProc(REFCLSID clsid, REFIID iid, ComPtr<T>& out) {
+HRESULT CreateInProc(REFCLSID clsid, ComPtr<T>& out) {
   out.Reset();
-  return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, out.OutVoid());
+  return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, InterfaceId<T>(), out.OutVoid());
 }

@@ -1,7 +1,5 @@
 #include "winfw/DataExchange.h"
 
-#include <vector>
-
 #include "winfw/Wnd.h"
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
@@ -9,16 +7,13 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
 }
 
 void DDX_Text(CDataExchange* dx, int id, std::string& value) {
-  HWND item = dx->m_pDlgWnd->GetDlgItem(id);
-  if (!item) return;
-  if (!dx->m_bSaveAndValidate) {
-    // Always sent, also when the text looks unchanged: owner-drawn labels keep their own copy.
-    SetWindowTextA(item, value.c_str());
+  CWnd item;  // a non-owning view of the control, whatever wrapper it may have
+  item.m_hWnd = dx->m_pDlgWnd->GetDlgItem(id);
+  if (!item.m_hWnd) return;
+  if (dx->m_bSaveAndValidate) {
+    value = item.GetWindowText();
     return;
   }
-  const LRESULT length = SendMessageA(item, WM_GETTEXTLENGTH, 0, 0);
-  std::vector<char> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-  const LRESULT copied = SendMessageA(item, WM_GETTEXT, static_cast<WPARAM>(buffer.size()),
-                                      reinterpret_cast<LPARAM>(buffer.data()));
-  value.assign(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0));
+  // Always set, also when the text looks unchanged: owner-drawn labels keep their own copy.
+  item.SetWindowText(value.c_str());
 }

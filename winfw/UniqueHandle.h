@@ -20,7 +20,9 @@ class UniqueHandle {
   }
   ~UniqueHandle() { Reset(); }
 
+  // Closes the handle held and takes h; resetting to the handle held keeps it open.
   void Reset(H h = Traits::Invalid()) {
+    if (h == m_h) return;
     H old = std::exchange(m_h, h);
     if (old != Traits::Invalid()) Traits::Close(old);
   }

@@ -4,6 +4,11 @@
 #pragma once
 
 #include <windows.h>
+// The message crackers (which dshow.h pulls in) define SubclassWindow as a macro: taken
+// in here and the macro dropped, so that CWnd::SubclassWindow works whatever the order of
+// the includes.
+#include <windowsx.h>
+#undef SubclassWindow
 
 #include <string>
 

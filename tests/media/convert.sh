@@ -1,35 +1,39 @@
 # Media for the conversion tests. Runs in the media folder; makes what is missing.
 # Speech from espeak-ng gives every file real content to compare sample by sample.
-speech() {  # speech.wav: mono 22050 Hz, about 5 seconds
-  [ -f conv-speech.wav ] || espeak-ng -s 150 -w conv-speech.wav \
-    "Sonbrel turns the audio of a media file into a wave file. One, two, three, four, five."
-}
-speech
-[ -f conv-stereo44.wav ] || sox -M \
+set -euo pipefail
+here="$(dirname "${BASH_SOURCE[0]}")"
+source "$here/../../scripts/media-files.sh"
+
+# conv-speech.wav: mono 22050 Hz, about 5 seconds
+make_file conv-speech.wav espeak-ng -s 150 -w {} \
+  "Sonbrel turns the audio of a media file into a wave file. One, two, three, four, five."
+make_file conv-stereo44.wav sox -M \
   "|sox conv-speech.wav -r 44100 -p" "|sox -n -r 44100 -c 1 -p synth 5 sine 200-2000 gain -12" \
-  -r 44100 -b 16 conv-stereo44.wav
-[ -f conv-stereo44.mp3 ] || lame --quiet -b 128 conv-stereo44.wav conv-stereo44.mp3
-[ -f conv-mono22.mp3 ] || lame --quiet -m m -b 64 conv-speech.wav conv-mono22.mp3
-[ -f conv-vbr.mp3 ] || lame --quiet -V 4 conv-stereo44.wav conv-vbr.mp3
+  -r 44100 -b 16 {}
+make_file conv-stereo44.mp3 lame --quiet -b 128 conv-stereo44.wav {}
+make_file conv-mono22.mp3 lame --quiet -m m -b 64 conv-speech.wav {}
+make_file conv-vbr.mp3 lame --quiet -V 4 conv-stereo44.wav {}
 # 8-bit mono PCM with an odd number of samples (80075): the data length is odd. In an AVI,
 # since the platform's WAV parser reports no length for such a file.
-[ -f conv-mono8.avi ] || ffmpeg -loglevel error -y -i conv-speech.wav -c:a pcm_u8 -ar 11025 -ac 1 conv-mono8.avi
+make_file conv-mono8.avi ffmpeg -loglevel error -y -i conv-speech.wav -c:a pcm_u8 -ar 11025 -ac 1 {}
 # A small video with a picture and a sound track.
-[ -f conv-video.avi ] || ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=10 -i conv-stereo44.wav \
-  -t 4 -c:v mjpeg -q:v 5 -c:a pcm_s16le -ar 44100 -ac 2 conv-video.avi
+make_file conv-video.avi ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=10 \
+  -i conv-stereo44.wav -t 4 -c:v mjpeg -q:v 5 -c:a pcm_s16le -ar 44100 -ac 2 {}
 # A minute of stereo tone, for stopping during the job and for the data-length bound.
-[ -f conv-long.mp3 ] || sox -n -r 44100 -c 2 -b 16 -t wav - synth 60 sine 300 sine 500 gain -6 |
-  lame --quiet -b 128 - conv-long.mp3
+long_tone() { sox -n -r 44100 -c 2 -b 16 -t wav - synth 60 sine 300 sine 500 gain -6 | lame --quiet -b 128 - -; }
+make_file conv-long.mp3 long_tone
 # Bad input.
-[ -f conv-empty.mp3 ] || : > conv-empty.mp3
-[ -f conv-text.mp3 ] || printf 'This is a text file with the name of an MP3 file.\n' > conv-text.mp3
-[ -f conv-truncated.mp3 ] || head -c "$(( $(stat -c %s conv-stereo44.mp3) / 2 ))" conv-stereo44.mp3 > conv-truncated.mp3
-if [ ! -f conv-garbage.mp3 ]; then
+make_file conv-empty.mp3 true
+make_file conv-text.mp3 printf 'This is a text file with the name of an MP3 file.\n'
+make_file conv-truncated.mp3 head -c "$(($(stat -c %s conv-stereo44.mp3) / 2))" conv-stereo44.mp3
+# 20000 random bytes put in after the first third of the file.
+garbage() {
+  local size
   size=$(stat -c %s conv-stereo44.mp3)
-  { head -c $((size / 3)) conv-stereo44.mp3
-    python3 -c "import random,sys; r=random.Random(3); sys.stdout.buffer.write(bytes(r.randrange(256) for _ in range(20000)))"
-    tail -c +$((size / 3 + 1)) conv-stereo44.mp3; } > conv-garbage.mp3
-fi
+  head -c $((size / 3)) conv-stereo44.mp3
+  python3 -c "import random,sys; r=random.Random(3); sys.stdout.buffer.write(bytes(r.randrange(256) for _ in range(20000)))"
+  tail -c +$((size / 3 + 1)) conv-stereo44.mp3
+}
+make_file conv-garbage.mp3 garbage
 # The sample media the run command offers a newcomer, converted by a test as the user would.
-bash "$(dirname "${BASH_SOURCE[0]}")/../../scripts/make-samples.sh" . >/dev/null
-true
+bash "$here/../../scripts/make-samples.sh" . >/dev/null

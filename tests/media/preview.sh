@@ -1,9 +1,10 @@
 # Media for the preview tests. Runs in the media folder; makes what is missing.
 # An 8 s MP3 tone, a 6 s 160x120 video with sound (MPEG-4 part 2 + MP3 in AVI, which the
 # platform's decoders render with a picture), and a file that no decoder can render.
-[ -f preview-tone.wav ] || sox -n -r 44100 -c 2 -b 16 preview-tone.wav synth 8 sine 330 sine 550 gain -6
-[ -f preview-tone.mp3 ] || lame --quiet -b 128 preview-tone.wav preview-tone.mp3
-[ -f preview-video.avi ] || ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=15 \
-  -f lavfi -i sine=frequency=440:sample_rate=44100 -t 6 -c:v mpeg4 -q:v 5 -c:a libmp3lame -b:a 64k \
-  preview-video.avi
-[ -f preview-broken.mp3 ] || printf 'Not a media file: the preview cannot render this.\n' > preview-broken.mp3
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/media-files.sh"
+make_file preview-tone.wav sox -n -r 44100 -c 2 -b 16 {} synth 8 sine 330 sine 550 gain -6
+make_file preview-tone.mp3 lame --quiet -b 128 preview-tone.wav {}
+make_file preview-video.avi ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=15 \
+  -f lavfi -i sine=frequency=440:sample_rate=44100 -t 6 -c:v mpeg4 -q:v 5 -c:a libmp3lame -b:a 64k {}
+make_file preview-broken.mp3 printf 'Not a media file: the preview cannot render this.\n'

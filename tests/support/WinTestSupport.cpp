@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "app/ConverterApp.h"
 #include "app/Settings.h"
@@ -58,6 +59,11 @@ std::string TempFolder(const char* name) {
   return folder;
 }
 
+std::string ProgramPath() {
+  const char* unix = std::getenv("SONBREL_PROGRAM");
+  return WindowsPath(unix ? unix : "");
+}
+
 std::string UnixPath(const std::string& windowsPath) {
   std::string path = windowsPath.compare(0, 2, "Z:") == 0 ? windowsPath.substr(2) : windowsPath;
   for (char& c : path)
@@ -103,13 +109,19 @@ void CALLBACK RunScript(HWND, UINT, UINT_PTR id, DWORD) {
 }
 }  // namespace
 
-INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script, bool autoClose) {
+INT_PTR RunAsMainWindow(CDialog& dlg, const std::function<void(HWND)>& script, bool autoClose) {
+  // Puts back the previous main window and forgets the script on every way out.
+  struct Restore {
+    CWnd* mainWindow;
+    ~Restore() {
+      theApp.m_pMainWnd = mainWindow;
+      g_script = nullptr;
+    }
+  } restore{std::exchange(theApp.m_pMainWnd, &dlg)};
   ModalScript s{&dlg, script, autoClose};
   g_script = &s;
   SetTimer(nullptr, 0, 50, &RunScript);
-  const INT_PTR result = dlg.DoModal();
-  g_script = nullptr;
-  return result;
+  return dlg.DoModal();
 }
 
 void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

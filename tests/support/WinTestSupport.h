@@ -25,17 +25,21 @@ std::string TempFolder(const char* name);
 std::string WindowsPath(const std::string& unixPath);
 // Unix view of a Windows path under Z:.
 std::string UnixPath(const std::string& windowsPath);
+// The Windows path of the built program (SONBREL_PROGRAM).
+std::string ProgramPath();
 
 // Handles messages for ms milliseconds.
 void PumpFor(DWORD ms);
 // Handles messages until done() or the time-out; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 
-// Runs dlg modally and calls script once the dialog is up (inside its modal loop).
-// The script ends the dialog itself, or the driver closes it with WM_CLOSE afterwards.
-// With autoClose false the script must end the dialog itself (for instance by a key
-// that the dialog's own message loop translates).
-INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script, bool autoClose = true);
+// Runs dlg modally as the application's main window, as the program runs its main
+// dialog, and calls script once the dialog is up (inside its modal loop). The script
+// ends the dialog itself, or the driver closes it with WM_CLOSE afterwards. With
+// autoClose false the script must end the dialog itself (for instance by a key that the
+// dialog's own message loop translates). The main window is cleared again on every
+// way out.
+INT_PTR RunAsMainWindow(CDialog& dlg, const std::function<void(HWND)>& script, bool autoClose = true);
 
 // Clicks a button of a dialog as the user would (BM_CLICK, so BN_CLICKED reaches the parent).
 void Click(HWND dialog, int id);

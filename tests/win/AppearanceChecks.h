@@ -117,11 +117,9 @@ inline int CountColour(const PixelImage& screen, const RECT& rc, COLORREF colour
 // Runs the real dialog and hands the script the dialog once everything is painted.
 inline void RunMainDialog(const std::function<void(CConverterDlg&, HWND)>& script) {
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
-  RunModal(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     SettlePainting(h);
     script(dlg, h);
   });
-  theApp.m_pMainWnd = nullptr;
 }
 }  // namespace appearance

@@ -41,8 +41,7 @@ class SliderTest : public ::testing::Test {
   // The real dialog with the slider usable (as it is while media is open).
   static void Run(const std::function<void(CConverterDlg&, HWND dialog, HWND slider)>& script) {
     CConverterDlg dlg;
-    theApp.m_pMainWnd = &dlg;
-    RunModal(dlg, [&](HWND h) {
+    RunAsMainWindow(dlg, [&](HWND h) {
       HWND slider = GetDlgItem(h, IDC_SLIDER);
       EnableWindow(slider, TRUE);
       g_dialog = h;
@@ -52,7 +51,6 @@ class SliderTest : public ::testing::Test {
       g_dialog = nullptr;
       if (GetCapture()) ReleaseCapture();
     });
-    theApp.m_pMainWnd = nullptr;
     theApp.m_bSliderDragging = 0;
   }
 };

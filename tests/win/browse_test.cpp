@@ -17,8 +17,7 @@ BrowseResult Browse(const std::string& typed) {
   PrepareApp();
   BrowseResult r;
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
-  RunModal(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     dlg.m_strOutputFile = "Z:\\tmp\\before.wav";
     SetDlgItemTextA(h, IDC_OUTPUT_FILE, "Z:\\tmp\\before.wav");
     dlg.EnableMediaControls(TRUE);
@@ -32,7 +31,6 @@ BrowseResult Browse(const std::string& typed) {
     r.seen = answerer.seen;
     dlg.EndDialog(IDCANCEL);  // leave without the close steps, which would store the path
   });
-  theApp.m_pMainWnd = nullptr;
   r.stored = theApp.GetProfileString(settings::kOptionSection, settings::kOutputFileKey, "<absent>");
   return r;
 }

@@ -41,7 +41,7 @@ struct Outcome {
 Outcome OpenBadAndConvert(const std::string& badPath, const std::string& out) {
   Outcome outcome;
   CConverterDlg dlg;
-  WithDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ASSERT_TRUE(OpenMedia(h, TestMedia("conv-stereo44.mp3")).empty());
     outcome.openBoxes = OpenMedia(h, badPath);
     SetOutput(h, out);
@@ -121,7 +121,7 @@ TEST_F(ConvertBadInputTest, ReadOnlyOutputIsKeptUnlessTheUserAgreesToReplaceIt) 
     SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
     CConverterDlg dlg;
     std::vector<ModalAnswerer::Seen> boxes;
-    WithDialog(dlg, [&](HWND h) {
+    RunAsMainWindow(dlg, [&](HWND h) {
       ASSERT_TRUE(OpenMedia(h, TestMedia("conv-stereo44.mp3")).empty());
       SetOutput(h, out);
       ModalAnswerer answers;
@@ -185,7 +185,7 @@ TEST_F(ConvertBadInputTest, OutputNamingTheMediaFileItselfIsRefusedBeforeAnythin
   const auto before = ReadBytes(media);
   CConverterDlg dlg;
   std::vector<ModalAnswerer::Seen> boxes;
-  WithDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ASSERT_TRUE(OpenMedia(h, media).empty());
     std::string other = media;  // another spelling of the same file
     for (char& c : other) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
@@ -209,7 +209,7 @@ TEST_F(ConvertBadInputTest, OutputPathOver259CharactersIsRefusedBeforeAJobStarts
   const std::string out = folder + "\\" + std::string(260 - folder.size(), 'a') + ".wav";
   ASSERT_GT(out.size(), 259u);
   CConverterDlg dlg;
-  WithDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ASSERT_TRUE(OpenMedia(h, TestMedia("conv-stereo44.mp3")).empty());
     SetOutput(h, out);
     ModalAnswerer answers;

@@ -105,12 +105,4 @@ class OutputFolderTest : public ::testing::Test {
   const char* m_name;
 };
 
-// Runs the dialog as the main window with the script.
-template <class Script>
-void WithDialog(CConverterDlg& dlg, Script script) {
-  theApp.m_pMainWnd = &dlg;
-  RunModal(dlg, [&](HWND h) { script(h); });
-  theApp.m_pMainWnd = nullptr;
-}
-
 }  // namespace convtest

@@ -37,7 +37,7 @@ Converted Convert(const char* mediaName, const char* outName, ReferenceTime star
   const bool wholeFile = end < 0;
   Converted result;
   CConverterDlg dlg;
-  WithDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     const auto boxes = OpenMedia(h, media);
     ASSERT_TRUE(boxes.empty()) << media << ": " << boxes.front();
     ASSERT_STRNE(dlg.m_szMediaPath, "") << "not opened: " << media;

@@ -32,7 +32,7 @@ void Prepare(HWND h, const std::string& out) {
 TEST_F(ConvertStopTest, StopDuringTheFirstBufferCompletesTheFileWithThatBuffer) {
   const std::string out = Out("first.wav");
   CConverterDlg dlg;
-  WithDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     Prepare(h, out);
     Click(h, IDC_CONVERT);
     ASSERT_TRUE(PumpUntil([&] { return ItemText(h, IDC_CONVERT) == "Stop"; }));
@@ -52,7 +52,7 @@ TEST_F(ConvertStopTest, StopDuringTheLastBufferCompletesTheFile) {
   CConverterDlg dlg;
   std::int64_t budget = 0;
   int pressedAt = -1;
-  WithDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     Prepare(h, out);
     budget = ByteBudget(dlg.m_rtStart, dlg.m_rtEnd, 176400);
     Click(h, IDC_CONVERT);
@@ -76,7 +76,7 @@ TEST_F(ConvertStopTest, StopDuringTheLastBufferCompletesTheFile) {
 TEST_F(ConvertStopTest, ClosingTheWindowStopsTheJobAndWaitsForItsHeader) {
   const std::string out = Out("close.wav");
   CConverterDlg dlg;
-  WithDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     Prepare(h, out);
     Click(h, IDC_CONVERT);
     ASSERT_TRUE(PumpUntil([&] { return ProgressPos(h) >= 50; }, 60000));
@@ -95,7 +95,7 @@ TEST_F(ConvertStopTest, EscAndEnterDuringAJobStopItAndWait) {
     const std::string out = Out("esc.wav");
     DeleteFileA(out.c_str());
     CConverterDlg dlg;
-    WithDialog(dlg, [&](HWND h) {
+    RunAsMainWindow(dlg, [&](HWND h) {
       Prepare(h, out);
       Click(h, IDC_CONVERT);
       ASSERT_TRUE(PumpUntil([&] { return ProgressPos(h) >= 50; }, 60000));
@@ -113,7 +113,7 @@ TEST_F(ConvertStopTest, EscAndEnterDuringAJobStopItAndWait) {
 TEST_F(ConvertStopTest, PressesWhileAJobStartsOrFinishesStartNoSecondJob) {
   const std::string first = Out("one.wav"), second = Out("two.wav"), third = Out("three.wav");
   CConverterDlg dlg;
-  WithDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     Prepare(h, first);
     ModalAnswerer answers;
     answers.PressOnNextBox(IDNO);
@@ -142,7 +142,7 @@ TEST_F(ConvertStopTest, DataThatWouldPassTheBoundStopsWithAValidHeaderAndAMessag
   const std::string out = Out("bound.wav");
   CConverterDlg dlg;
   std::vector<ModalAnswerer::Seen> boxes;
-  WithDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     Prepare(h, out);
     dlg.m_nMaxDataBytes = 20000;  // stands for the 2 GiB of the signed 32-bit count
     ModalAnswerer answers;

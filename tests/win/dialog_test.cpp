@@ -21,8 +21,7 @@ bool Visible(HWND dlg, int id) { return IsWindowVisible(GetDlgItem(dlg, id)) != 
 
 TEST_F(DialogTest, StartsWithOnlyOpenHelpHomepageAndAboutUsable) {
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
-  RunModal(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     for (int id : {IDC_OPEN, IDC_HELP_BUTTON, IDC_HOMEPAGE, IDC_ABOUT}) EXPECT_TRUE(Enabled(h, id)) << id;
     for (int id : {IDC_CONVERT, IDC_SLIDER, IDC_PLAY, IDC_PAUSE, IDC_STOP, IDC_START_TIME, IDC_END_TIME,
                    IDC_OUTPUT_FILE, IDC_BROWSE, IDC_START_CLOCK, IDC_END_CLOCK})
@@ -53,13 +52,11 @@ TEST_F(DialogTest, StartsWithOnlyOpenHelpHomepageAndAboutUsable) {
     EXPECT_STREQ(caption, "Sonbrel");
     EXPECT_NE(SendMessageA(h, WM_GETICON, ICON_BIG, 0), 0);
   });
-  theApp.m_pMainWnd = nullptr;
 }
 
 TEST_F(DialogTest, SystemMenuEndsWithSeparatorAndAbout) {
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
-  RunModal(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     HMENU menu = GetSystemMenu(h, FALSE);
     const int count = GetMenuItemCount(menu);
     ASSERT_GE(count, 2);
@@ -69,7 +66,6 @@ TEST_F(DialogTest, SystemMenuEndsWithSeparatorAndAbout) {
     EXPECT_STREQ(text, "&About Sonbrel");
     EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
   });
-  theApp.m_pMainWnd = nullptr;
 }
 
 namespace {
@@ -86,24 +82,20 @@ void PressKey(HWND target, WPARAM key) {
 TEST_F(DialogTest, ClosingStoresTheMembersPathNotTypedText) {
   theApp.WriteProfileString(settings::kOptionSection, settings::kOutputFileKey, "Z:\\tmp\\stored.wav");
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
-  const INT_PTR result = RunModal(dlg, [&](HWND h) {
+  const INT_PTR result = RunAsMainWindow(dlg, [&](HWND h) {
     EXPECT_EQ(ItemText(h, IDC_OUTPUT_FILE), "Z:\\tmp\\stored.wav");  // a stored path wins over the default
     dlg.m_strOutputFile = "Z:\\tmp\\member.wav";
     SetDlgItemTextA(h, IDC_OUTPUT_FILE, "Z:\\tmp\\typed-but-never-converted.wav");
     SendMessageA(h, WM_CLOSE, 0, 0);
   });
-  theApp.m_pMainWnd = nullptr;
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_EQ(StoredOutputPath(), "Z:\\tmp\\member.wav");
 }
 
 TEST_F(DialogTest, FirstRunShowsTheMusicFolderDefaultAndStoresItAtClose) {
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
   std::string shown;
-  RunModal(dlg, [&](HWND h) { shown = ItemText(h, IDC_OUTPUT_FILE); });
-  theApp.m_pMainWnd = nullptr;
+  RunAsMainWindow(dlg, [&](HWND h) { shown = ItemText(h, IDC_OUTPUT_FILE); });
   char music[MAX_PATH] = {};
   ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_MYMUSIC, nullptr, SHGFP_TYPE_CURRENT, music), S_OK);
   EXPECT_EQ(shown, std::string(music) + "\\output.wav");
@@ -112,18 +104,15 @@ TEST_F(DialogTest, FirstRunShowsTheMusicFolderDefaultAndStoresItAtClose) {
 
 TEST_F(DialogTest, EscEndsTheDialogWithoutTheShutdownSteps) {
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
-  const INT_PTR result = RunModal(
+  const INT_PTR result = RunAsMainWindow(
       dlg, [&](HWND h) { PressKey(GetFocus() ? GetFocus() : h, VK_ESCAPE); }, false);
-  theApp.m_pMainWnd = nullptr;
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_EQ(StoredOutputPath(), "<absent>");
 }
 
 TEST_F(DialogTest, EnterInTheOutputBoxEndsTheDialogThroughOk) {
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
-  const INT_PTR result = RunModal(
+  const INT_PTR result = RunAsMainWindow(
       dlg,
       [&](HWND h) {
         dlg.EnableMediaControls(TRUE);
@@ -133,7 +122,6 @@ TEST_F(DialogTest, EnterInTheOutputBoxEndsTheDialogThroughOk) {
         PressKey(edit, VK_RETURN);
       },
       false);
-  theApp.m_pMainWnd = nullptr;
   EXPECT_EQ(result, IDOK);
   EXPECT_EQ(dlg.m_strOutputFile, "Z:\\tmp\\typed.wav");  // OK moved the texts into the members
   EXPECT_EQ(StoredOutputPath(), "<absent>");
@@ -143,19 +131,16 @@ TEST_F(DialogTest, AStoredPathTooLongToHoldIsIgnored) {
   theApp.WriteProfileString(settings::kOptionSection, settings::kOutputFileKey,
                             ("Z:\\" + std::string(300, 'a') + ".wav").c_str());
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
-  RunModal(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     const std::string shown = ItemText(h, IDC_OUTPUT_FILE);
     EXPECT_LE(shown.size(), 259u);
     EXPECT_NE(shown.find("output.wav"), std::string::npos);
   });
-  theApp.m_pMainWnd = nullptr;
 }
 
 TEST_F(DialogTest, OldSystemsUseTheStoredPathOrTheFixedFallbackWithoutAsking) {
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
-  RunModal(dlg, [&](HWND) {
+  RunAsMainWindow(dlg, [&](HWND) {
     dlg.m_osvi.dwMajorVersion = 5;
     ModalAnswerer answerer;
     EXPECT_EQ(dlg.GetDefaultOutputPath("Option", "unused_key", "c:\\output.wav", CSIDL_MYMUSIC), "c:\\output.wav");
@@ -164,13 +149,11 @@ TEST_F(DialogTest, OldSystemsUseTheStoredPathOrTheFixedFallbackWithoutAsking) {
     PumpFor(100);
     EXPECT_TRUE(answerer.seen.empty());
   });
-  theApp.m_pMainWnd = nullptr;
 }
 
 TEST_F(DialogTest, AboutButtonAndEverySystemMenuAboutCommandShowTheSameBox) {
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
-  RunModal(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ModalAnswerer answerer;
     answerer.PressInNextDialog("About Sonbrel", IDOK);
     Click(h, IDC_ABOUT);
@@ -192,5 +175,4 @@ TEST_F(DialogTest, AboutButtonAndEverySystemMenuAboutCommandShowTheSameBox) {
     SendMessageA(h, WM_SYSCOMMAND, SC_RESTORE, 0);
     EXPECT_FALSE(IsIconic(h));
   });
-  theApp.m_pMainWnd = nullptr;
 }

@@ -100,15 +100,11 @@ class HelpTest : public ::testing::Test {
   // Runs the main dialog and closes it with its close box, as the user would.
   static void OpenAndClose() {
     CConverterDlg dlg;
-    theApp.m_pMainWnd = &dlg;
-    RunModal(dlg, [](HWND) {});  // the driver closes it with WM_CLOSE
-    theApp.m_pMainWnd = nullptr;
+    RunAsMainWindow(dlg, [](HWND) {});  // the driver closes it with WM_CLOSE
   }
   static void ClickInDialog(int id) {
     CConverterDlg dlg;
-    theApp.m_pMainWnd = &dlg;
-    RunModal(dlg, [id](HWND h) { Click(h, id); });
-    theApp.m_pMainWnd = nullptr;
+    RunAsMainWindow(dlg, [id](HWND h) { Click(h, id); });
   }
 
   Handoffs handoffs;
@@ -353,12 +349,10 @@ TEST_F(HelpTest, ClosingAgainWhileTheQuestionIsUpAsksOnce) {
   // Three closes come (two here, one from the driver): spare answers for extra questions.
   for (int i = 0; i < 3; ++i) answerer.PressOnNextBox(IDNO);
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
-  RunModal(dlg, [](HWND h) {
+  RunAsMainWindow(dlg, [](HWND h) {
     PostMessageA(h, WM_CLOSE, 0, 0);
     PostMessageA(h, WM_CLOSE, 0, 0);
   });
-  theApp.m_pMainWnd = nullptr;
   EXPECT_EQ(boxes.size(), 1u);
   EXPECT_EQ(answerer.pending(), 2);
   EXPECT_EQ(Stored(), static_cast<int>(kNow));
@@ -368,9 +362,7 @@ TEST_F(HelpTest, EscapeEndsTheDialogWithoutTheQuestion) {
   Store(0);
   ScopedHelpPlatform platform(handoffs.Platform());
   CConverterDlg dlg;
-  theApp.m_pMainWnd = &dlg;
-  RunModal(dlg, [](HWND h) { SendMessageA(h, WM_COMMAND, IDCANCEL, 0); });
-  theApp.m_pMainWnd = nullptr;
+  RunAsMainWindow(dlg, [](HWND h) { SendMessageA(h, WM_COMMAND, IDCANCEL, 0); });
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(Stored(), 0);
 }

@@ -24,7 +24,7 @@ TEST_F(OpenFileTest, OpeningShowsNameAndLengthAndStoresThePathInLowerCase) {
   const std::string media = folder + "\\Spoken Words.MP3";
   ASSERT_TRUE(CopyFileA(TestMedia("conv-stereo44.mp3").c_str(), media.c_str(), FALSE));
   CConverterDlg dlg;
-  WithDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     const std::string output = ItemText(h, IDC_OUTPUT_FILE);
     ModalAnswerer answers;
     answers.ChooseInNextFileDialog(media);
@@ -53,7 +53,7 @@ TEST_F(OpenFileTest, OpeningShowsNameAndLengthAndStoresThePathInLowerCase) {
 
 TEST_F(OpenFileTest, CancelChangesNothing) {
   CConverterDlg dlg;
-  WithDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ASSERT_TRUE(OpenMedia(h, TestMedia("conv-mono22.mp3")).empty());
     const std::string path = dlg.m_szMediaPath;
     const std::string title = ItemText(h, IDC_TITLE);
@@ -70,7 +70,7 @@ TEST_F(OpenFileTest, CancelChangesNothing) {
 
 TEST_F(OpenFileTest, ProbeFailureIsReportedByTheDialogWithCaptionError) {
   CConverterDlg dlg;
-  WithDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ModalAnswerer answers;
     answers.ChooseInNextFileDialog(TestMedia("conv-text.mp3"));
     answers.PressOnNextBox(IDOK);

@@ -7,6 +7,7 @@
 
 #include "app/ConverterApp.h"
 #include "mainwnd/MediaText.h"
+#include "media/DirectShow.h"
 #include "win/PreviewTestHelpers.h"
 
 namespace {
@@ -25,17 +26,11 @@ class PreviewAudioTest : public ::testing::Test {
 
 PreviewState State() { return g_pPlayer ? g_pPlayer->m_nState : StateNoMedia; }
 
-// Runs the dialog with theApp's main window set, as the program does.
-void RunDialog(CConverterDlg& dlg, const std::function<void(HWND)>& script) {
-  theApp.m_pMainWnd = &dlg;
-  RunModal(dlg, script);
-  theApp.m_pMainWnd = nullptr;
-}
 }  // namespace
 
 TEST_F(PreviewAudioTest, Mp3PlaysHiddenAndTheDisplayFollowsOnceASecond) {
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     PositionWatch watch;
     ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-tone.mp3"), 8), 1);
     ASSERT_NE(g_pPlayer, nullptr);
@@ -84,7 +79,7 @@ TEST_F(PreviewAudioTest, Mp3PlaysHiddenAndTheDisplayFollowsOnceASecond) {
 
 TEST_F(PreviewAudioTest, ButtonsFollowTheStateTable) {
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     PositionWatch watch;
     ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-tone.mp3"), 8), 1);
     ASSERT_TRUE(watch.WaitTicks(1));
@@ -143,7 +138,7 @@ TEST_F(PreviewAudioTest, ButtonsFollowTheStateTable) {
 
 TEST_F(PreviewAudioTest, PlayingToTheEndStopsRewindsAndPlaysAgain) {
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     PositionWatch watch;
     ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-tone.mp3"), 8), 1);
     ASSERT_TRUE(watch.WaitTicks(1));
@@ -164,7 +159,7 @@ TEST_F(PreviewAudioTest, PlayingToTheEndStopsRewindsAndPlaysAgain) {
 
 TEST_F(PreviewAudioTest, EveryButtonWithoutMediaDoesNothing) {
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     dlg.EnableMediaControls(TRUE);
     for (int id : {IDC_PLAY, IDC_PAUSE, IDC_STOP, IDC_START_TIME, IDC_END_TIME}) Click(h, id);
     ReleaseSliderAt(h, 200);
@@ -181,7 +176,7 @@ TEST_F(PreviewAudioTest, EveryButtonWithoutMediaDoesNothing) {
 
 TEST_F(PreviewAudioTest, UnplayableFileShowsTheErrorAndLeavesNoPlayer) {
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ModalAnswerer answerer;
     answerer.PressOnNextBox(IDOK);
     EXPECT_EQ(OpenInPreview(dlg, TestMedia("preview-broken.mp3"), 0), 0);
@@ -224,7 +219,7 @@ struct WhileErrorBoxIsUp {
 
 TEST_F(PreviewAudioTest, AnotherOpenOrACloseDuringTheFailureBoxLeavesTheirResultAlone) {
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     WhileErrorBoxIsUp::ran = false;
     WhileErrorBoxIsUp::action = [&] { EXPECT_EQ(OpenInPreview(dlg, TestMedia("preview-tone.mp3"), 8), 1); };
     SetTimer(nullptr, 0, 30, &WhileErrorBoxIsUp::Poll);
@@ -256,7 +251,7 @@ TEST_F(PreviewAudioTest, AnotherOpenOrACloseDuringTheFailureBoxLeavesTheirResult
 // nothing: a graph or filter kept alive keeps its streaming threads.)
 TEST_F(PreviewAudioTest, OpeningFilesOneAfterAnotherLeaksNothing) {
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ModalAnswerer answerer;
     const char* files[] = {"preview-tone.mp3", "preview-video.avi", "preview-tone.mp3", "preview-broken.mp3",
                            "preview-tone.mp3"};
@@ -274,7 +269,7 @@ TEST_F(PreviewAudioTest, OpeningFilesOneAfterAnotherLeaksNothing) {
     const auto bareGraphRound = [&] {
       for (const char* file : files) {
         ComPtr<IGraphBuilder> graph;
-        ASSERT_HRESULT_SUCCEEDED(CreateInProc(CLSID_FilterGraph, IID_IGraphBuilder, graph));
+        ASSERT_HRESULT_SUCCEEDED(CreateFilterGraph(graph));
         WCHAR wide[MAX_PATH] = {};
         MultiByteToWideChar(CP_ACP, 0, TestMedia(file).c_str(), -1, wide, MAX_PATH);
         if (SUCCEEDED(graph->RenderFile(wide, nullptr))) {

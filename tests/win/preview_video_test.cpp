@@ -19,12 +19,6 @@ class PreviewVideoTest : public ::testing::Test {
   void TearDown() override { EXPECT_EQ(g_pPlayer, nullptr) << "the main window left a player behind"; }
 };
 
-void RunDialog(CConverterDlg& dlg, const std::function<void(HWND)>& script) {
-  theApp.m_pMainWnd = &dlg;
-  RunModal(dlg, script);
-  theApp.m_pMainWnd = nullptr;
-}
-
 RECT WindowRect(HWND hwnd) {
   RECT rc = {};
   GetWindowRect(hwnd, &rc);
@@ -96,7 +90,7 @@ void EnterFullScreenFromMenu(HWND preview) { SendMessageA(preview, WM_COMMAND, I
 TEST_F(PreviewVideoTest, OpensShownAtTheWorkAreaCornerSizedToTheVideo) {
   EXPECT_EQ(g_bRaisePreviewNext, 1) << "a new process starts by raising the preview";
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
     ASSERT_NE(g_pPlayer, nullptr);
     HWND preview = g_pPlayer->m_hWnd;
@@ -153,7 +147,7 @@ TEST_F(PreviewVideoTest, OpensShownAtTheWorkAreaCornerSizedToTheVideo) {
 
 TEST_F(PreviewVideoTest, ContextMenuGreysByStateAndChecksFullScreen) {
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
     HWND preview = g_pPlayer->m_hWnd;
 
@@ -201,7 +195,7 @@ TEST_F(PreviewVideoTest, ContextMenuGreysByStateAndChecksFullScreen) {
 
 TEST_F(PreviewVideoTest, FullScreenFitsTheVideoAndEscapeRestoresTheWindow) {
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
     HWND preview = g_pPlayer->m_hWnd;
     Click(h, IDC_PLAY);
@@ -283,7 +277,7 @@ TEST_F(PreviewVideoTest, FullScreenFitsTheVideoAndEscapeRestoresTheWindow) {
 
 TEST_F(PreviewVideoTest, WindowedClicksAlternateAndCarryOverToTheNextPlayer) {
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
     HWND preview = g_pPlayer->m_hWnd;
     const int first = g_bRaisePreviewNext;
@@ -314,7 +308,7 @@ TEST_F(PreviewVideoTest, WindowedClicksAlternateAndCarryOverToTheNextPlayer) {
 
 TEST_F(PreviewVideoTest, CloseBoxAndMenuCloseEndThePlayerThroughTheMainWindow) {
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     for (const bool fromMenu : {false, true}) {
       ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
       dlg.m_rtStart = 2 * kSecond;
@@ -340,7 +334,7 @@ TEST_F(PreviewVideoTest, CloseBoxAndMenuCloseEndThePlayerThroughTheMainWindow) {
 
 TEST_F(PreviewVideoTest, SoundFileHasNoFullScreenAndAFailedEnterPutsTheWindowBack) {
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND) {
+  RunAsMainWindow(dlg, [&](HWND) {
     ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-tone.mp3"), 8), 1);
     HWND preview = g_pPlayer->m_hWnd;
     const RECT before = WindowRect(preview);
@@ -385,7 +379,7 @@ void CALLBACK CloseMediaInsideMenu(HWND, UINT, UINT_PTR id, DWORD) {
 
 TEST_F(PreviewVideoTest, MediaClosedWhileTheMenuIsOpenOutlivesTheWindowProcedure) {
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
     ASSERT_EQ(CPreviewPlayer::LiveCount(), 1);
     HWND preview = g_pPlayer->m_hWnd;
@@ -420,7 +414,7 @@ TEST_F(PreviewVideoTest, ClosingTheMainWindowInFullScreenShowsItBeforeThePreview
   CConverterDlg dlg;
   ModalAnswerer answerer;
   answerer.PressOnNextBox(IDNO);  // an update question at close, should one be due
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
     HWND preview = g_pPlayer->m_hWnd;
     Click(h, IDC_PLAY);
@@ -451,7 +445,7 @@ TEST_F(PreviewVideoTest, ScreenshotPoses) {
               60000);
   };
   CConverterDlg dlg;
-  RunDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-tone.mp3"), 8), 1);
     dlg.m_strTitle = "preview-tone.mp3   00:00:00 / 00:00:08";
     SetDlgItemTextA(h, IDC_END_CLOCK, "00:00:08");

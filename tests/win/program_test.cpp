@@ -2,17 +2,11 @@
 // where its settings live, and a close through the window's close box stores them.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "support/WinTestSupport.h"
 
 namespace {
-std::string ProgramPath() {
-  const char* unix = std::getenv("SONBREL_PROGRAM");
-  return WindowsPath(unix ? unix : "");
-}
-
 struct WindowOf {
   DWORD pid;
   HWND found = nullptr;

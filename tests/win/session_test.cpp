@@ -17,7 +17,7 @@ TEST(Session, ARangeMarkedWhilePlayingBecomesTheWav) {
   PrepareApp();
   const std::string out = TempFolder("session") + "\\marked.wav";
   CConverterDlg dlg;
-  convtest::WithDialog(dlg, [&](HWND h) {
+  RunAsMainWindow(dlg, [&](HWND h) {
     ASSERT_TRUE(convtest::OpenMedia(h, TestMedia("preview-tone.mp3")).empty());
     ASSERT_NE(g_pPlayer, nullptr);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_CONVERT)));
