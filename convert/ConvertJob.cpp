@@ -17,10 +17,8 @@ constexpr char kNoMedia[] = "Please open a Media file first!";
 constexpr char kBadRange[] = "The Start Time is bigger than the End Time!";
 constexpr char kReplaceQuestion[] = "%s exists. Do you want to replace it?";
 constexpr char kNoThread[] = "can not begin thread!";
-constexpr char kMediaPathTooLong[] =
-    "The media file's path is too long to convert. A path may have at most 259 characters.";
-constexpr char kOutputPathTooLong[] =
-    "The output file's path is too long. A WAV file path may have at most 259 characters.";
+constexpr char kMediaPathTooLong[] = "The media file's path is too long to convert.";
+constexpr char kOutputPathTooLong[] = "The output file's path is too long.";
 constexpr char kOutputIsMedia[] =
     "The output file is the opened media file itself. Please choose another output file.";
 
@@ -56,11 +54,11 @@ void CConverterDlg::OnConvert() {
     return;
   }
   if (std::strlen(m_szMediaPath) > kMaxMediaPathChars) {
-    MessageBox(kMediaPathTooLong, "Error", MB_OK);
+    MessageBox(PathTooLongText(kMediaPathTooLong).c_str(), "Error", MB_OK);
     return;
   }
   if (m_strOutputFile.size() > kMaxMediaPathChars) {
-    MessageBox(kOutputPathTooLong, "Error", MB_OK);
+    MessageBox(PathTooLongText(kOutputPathTooLong).c_str(), "Error", MB_OK);
     return;
   }
   if (SameFile(m_strOutputFile.c_str(), m_szMediaPath)) {

@@ -7,6 +7,7 @@
 #include "app/Settings.h"
 #include "convert/OutputPathRules.h"
 #include "mainwnd/ConverterDlg.h"
+#include "media/MediaPaths.h"
 #include "winfw/Mbcs.h"
 #include "winfw/UniqueHandle.h"
 
@@ -15,8 +16,7 @@ using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
 
 constexpr char kNoFolderFunction[] = "Can not get SHGetFolderPathA!";
 constexpr char kNoMusicFolder[] = "Can not get My Music directory!";
-constexpr char kPathTooLong[] =
-    "The chosen path is too long. A WAV file path may have at most 259 characters.";
+constexpr char kPathTooLong[] = "The chosen path is too long.";
 
 // A stored path the program cannot hold is ignored in favour of the default.
 std::string StoredPath(const char* section, const char* key, const std::string& defaultPath) {
@@ -70,7 +70,7 @@ void CConverterDlg::OnBrowse() {
 
   const std::string chosen = WavNameFor(file, IsAnsiLeadByte);
   if (!FitsPathLimit(chosen)) {
-    MessageBox(kPathTooLong, "Error", MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(PathTooLongText(kPathTooLong).c_str(), "Error", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   m_strOutputFile = chosen;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/PrivateMessages.h"
+#include "media/DirectShow.h"
 #include "preview/PreviewGeometry.h"
 #include "winfw/Mbcs.h"
 
@@ -76,9 +77,9 @@ int CPreviewPlayer::OpenMedia() {
 }
 
 HRESULT CPreviewPlayer::BuildGraph(const char* path) {
+  // A path that does not convert whole stays empty, and the graph refuses to render it.
   WCHAR wideFile[MAX_PATH] = {};
-  MultiByteToWideChar(CP_ACP, 0, path, -1, wideFile, MAX_PATH);
-  wideFile[MAX_PATH - 1] = L'\0';
+  AnsiPathToWide(path, wideFile, MAX_PATH);
 
   HRESULT hr = CreateInProc(CLSID_FilterGraph, IID_IGraphBuilder, pGB);
   if (FAILED(hr)) {

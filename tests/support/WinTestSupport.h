@@ -26,6 +26,9 @@ std::string WindowsPath(const std::string& unixPath);
 // Unix view of a Windows path under Z:.
 std::string UnixPath(const std::string& windowsPath);
 
+// UTF-8 text (as the test sources spell it) in UTF-16.
+std::wstring Wide(const std::string& utf8);
+
 // Handles messages for ms milliseconds.
 void PumpFor(DWORD ms);
 // Handles messages until done() or the time-out; returns done().
