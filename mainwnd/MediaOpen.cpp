@@ -100,17 +100,19 @@ LRESULT CConverterDlg::OnDropFiles(WPARAM wp, LPARAM) {
 }
 
 bool CConverterDlg::AskForMediaFile(std::string& chosen) {
-  char file[512] = "";
-  char fileTitle[512] = "";
+  // The dialog gets 512 bytes; the byte after them stays NUL. A name of fewer than 512
+  // characters may take more bytes than that, and comes back cut and unterminated.
+  char file[512 + 1] = "";
+  char fileTitle[512 + 1] = "";
   OPENFILENAMEA ofn = {};
   ofn.lStructSize = sizeof(ofn);
   ofn.hwndOwner = m_hWnd;
   ofn.lpstrFilter = kOpenFilter;
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof(file);
+  ofn.nMaxFile = sizeof(file) - 1;
   ofn.lpstrFileTitle = fileTitle;
-  ofn.nMaxFileTitle = sizeof(fileTitle);
+  ofn.nMaxFileTitle = sizeof(fileTitle) - 1;
   ofn.lpstrTitle = kOpenTitle;
   ofn.Flags = OFN_HIDEREADONLY;
   if (!GetOpenFileNameA(&ofn)) return false;

@@ -142,26 +142,37 @@ TEST_F(OpenFileTest, NamesInAnyScriptOpenShowTheirNameAndPreview) {
   });
 }
 
+namespace {
+// A path of fewer than 259 characters in folders of `levels` names of `count` letters.
+std::string DeepPath(const char* test, int levels, int count, const char* letter) {
+  std::string path = TempFolder(test);
+  for (int level = 0; level < levels; ++level) {
+    path += "\\";
+    for (int i = 0; i < count; ++i) path += letter;
+    CreateDirectoryA(path.c_str(), nullptr);
+  }
+  path += "\\a.mp3";
+  EXPECT_TRUE(CopyFileA(TestMedia("conv-mono22.mp3").c_str(), path.c_str(), FALSE));
+  EXPECT_LT(Wide(path).size(), 259u);
+  return path;
+}
+}  // namespace
+
 TEST_F(OpenFileTest, APathTooLongInBytesIsRefusedInWordsAUserUnderstands) {
-  // Fewer than 259 characters, but 120 of them are two-byte letters: over 259 bytes.
-  std::string folder = TempFolder("long") + "\\";
-  for (int i = 0; i < 60; ++i) folder += u8"Ж";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  std::string path = folder + "\\";
-  for (int i = 0; i < 60; ++i) path += u8"я";
-  path += ".mp3";
-  ASSERT_TRUE(CopyFileA(TestMedia("conv-mono22.mp3").c_str(), path.c_str(), FALSE));
-  ASSERT_GT(path.size(), 259u);
-  ASSERT_LT(Wide(path).size(), 259u);
-  CConverterDlg dlg;
-  WithDialog(dlg, [&](HWND h) {
-    const auto boxes = OpenMedia(h, path);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_NE(boxes[0].find("too long"), std::string::npos) << boxes[0];
-    EXPECT_NE(boxes[0].find("counts as two to four"), std::string::npos) << boxes[0];
-    EXPECT_STREQ(dlg.m_szMediaPath, "");
-    EXPECT_FALSE(Enabled(h, IDC_CONVERT));
-  });
+  // Over 259 bytes; and over the dialog's 512 bytes, which it then fills unterminated.
+  for (const std::string& path : {DeepPath("long", 2, 60, u8"Ж"), DeepPath("longer", 3, 55, u8"音")}) {
+    SCOPED_TRACE(path.size());
+    ASSERT_GT(path.size(), 259u);
+    CConverterDlg dlg;
+    WithDialog(dlg, [&](HWND h) {
+      const auto boxes = OpenMedia(h, path);
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_NE(boxes[0].find("too long"), std::string::npos) << boxes[0];
+      EXPECT_NE(boxes[0].find("counts as two to four"), std::string::npos) << boxes[0];
+      EXPECT_STREQ(dlg.m_szMediaPath, "");
+      EXPECT_FALSE(Enabled(h, IDC_CONVERT));
+    });
+  }
 }
 
 TEST_F(OpenFileTest, ADroppedFileOpensAsOpenMp3FileDoesAndOfSeveralTheFirst) {
