@@ -61,7 +61,7 @@ TEST(Browse, NameRules) {
 
 TEST(Browse, AFolderNamedInAnyScriptIsKept) {
   const std::string folder = TempFolder("browse-script") + u8"\\Записи · 音楽 · été";
-  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryW(Wide(folder).c_str(), nullptr);  // its true name, whatever the code page
   // Only a name is typed: the save dialog opens in the folder of the output path, and
   // the name lands there.
   const BrowseResult r = Browse(u8"Запись 日本 🎵.mp3", folder + u8"\\прежний.wav");

@@ -111,12 +111,13 @@ constexpr char kScriptFolderName[] = u8"Песни · 音楽 · été";
 constexpr char kScriptFolderLowered[] = u8"песни · 音楽 · été";
 
 // A folder named outside ASCII inside base, holding a copy of the test media file under
-// each of ScriptNames().
+// each of ScriptNames(). Made through UTF-16, so that the names are what they are
+// whatever code page the program's narrow calls use.
 inline std::string ScriptFolder(const std::string& base, const char* media) {
   const std::string folder = base + "\\" + kScriptFolderName;
-  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryW(Wide(folder).c_str(), nullptr);
   for (const ScriptName& n : ScriptNames())
-    EXPECT_TRUE(CopyFileA(TestMedia(media).c_str(), (folder + "\\" + n.name).c_str(), FALSE)) << n.name;
+    EXPECT_TRUE(CopyFileW(Wide(TestMedia(media)).c_str(), Wide(folder + "\\" + n.name).c_str(), FALSE)) << n.name;
   return folder;
 }
 
