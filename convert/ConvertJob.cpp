@@ -11,6 +11,7 @@
 #include "media/DirectShow.h"
 #include "media/MediaPaths.h"
 #include "winfw/ComInit.h"
+#include "winfw/Mbcs.h"
 
 namespace {
 constexpr char kNoMedia[] = "Please open a Media file first!";
@@ -29,10 +30,11 @@ std::string FullPath(const char* path) {
 }
 
 // Whether two paths name the same file: full paths compared without regard to case
-// (the stored media path is lower case).
+// (the stored media path is lower case), letter by letter in UTF-16 as the file system
+// compares names, whatever the user's locale.
 bool SameFile(const char* a, const char* b) {
-  const std::string fullA = FullPath(a), fullB = FullPath(b);
-  return !fullA.empty() && lstrcmpiA(fullA.c_str(), fullB.c_str()) == 0;
+  const std::wstring fullA = AnsiToWide(FullPath(a)), fullB = AnsiToWide(FullPath(b));
+  return !fullA.empty() && CompareStringOrdinal(fullA.c_str(), -1, fullB.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 }  // namespace
 
