@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "controls/LabelLayout.h"
+#include "winfw/Mbcs.h"
 #include "winfw/UniqueHandle.h"
 
 namespace {
@@ -24,7 +25,7 @@ void CCaptionLabel::PreSubclassWindow() {
   // The window still runs its own procedure here, so this reads the template text.
   char text[kTemplateTextCapacity] = {};
   ::GetWindowTextA(m_hWnd, text, kTemplateTextCapacity);
-  label_layout::CopyCut(m_szText, sizeof(m_szText), text);
+  label_layout::CopyCut(m_szText, sizeof(m_szText), text, IsAnsiLeadByte);
 }
 
 bool CCaptionLabel::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -40,14 +41,15 @@ bool CCaptionLabel::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 LRESULT CCaptionLabel::OnSetText(WPARAM, LPARAM lp) {
   // The text is kept here only: the static's own copy would paint with a background.
-  label_layout::CopyCut(m_szText, sizeof(m_szText), reinterpret_cast<const char*>(lp));
+  label_layout::CopyCut(m_szText, sizeof(m_szText), reinterpret_cast<const char*>(lp), IsAnsiLeadByte);
   m_nLineCount = label_layout::CountLines(m_szText);
   InvalidateParentUnderLabel();
   return TRUE;
 }
 
 LRESULT CCaptionLabel::OnGetText(WPARAM wp, LPARAM lp) {
-  return static_cast<LRESULT>(label_layout::CopyCut(reinterpret_cast<char*>(lp), static_cast<size_t>(wp), m_szText));
+  return static_cast<LRESULT>(
+      label_layout::CopyCut(reinterpret_cast<char*>(lp), static_cast<size_t>(wp), m_szText, IsAnsiLeadByte));
 }
 
 LRESULT CCaptionLabel::OnGetTextLength(WPARAM, LPARAM) { return static_cast<LRESULT>(std::strlen(m_szText)); }
@@ -85,13 +87,17 @@ LRESULT CCaptionLabel::OnPaint(WPARAM, LPARAM) {
 
     int y = 0;
     for (int i = 0; i < m_nLineCount; ++i) {
-      label_layout::CopyLine(g_szLineBuffer, sizeof(g_szLineBuffer), m_szText, i);
+      label_layout::CopyLine(g_szLineBuffer, sizeof(g_szLineBuffer), m_szText, i, IsAnsiLeadByte);
       char line[260];
-      const int length = static_cast<int>(label_layout::CopyCut(line, sizeof(line), g_szLineBuffer));
+      const int length = static_cast<int>(label_layout::CopyCut(line, sizeof(line), g_szLineBuffer, IsAnsiLeadByte));
+      // Drawn as UTF-16: the narrow drawing calls read the text in the font's character
+      // set, not in the process's code page, and would garble names outside it.
+      wchar_t wide[label_layout::kLineCapacity];
+      const int wideLength = MultiByteToWideChar(CP_ACP, 0, line, length, wide, label_layout::kLineCapacity);
       SIZE extent = {};
-      GetTextExtentPoint32A(dc, line, length, &extent);
+      GetTextExtentPoint32W(dc, wide, wideLength, &extent);
       const int x = label_layout::AlignedX(m_dwStyle, width, extent.cx);
-      TextOutA(dc, x, y, line, length);
+      TextOutW(dc, x, y, wide, wideLength);
       y += extent.cy + 1;
     }
     SelectClipRgn(dc, nullptr);

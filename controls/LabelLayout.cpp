@@ -4,14 +4,8 @@
 
 namespace label_layout {
 
-std::size_t CopyCut(char* dest, std::size_t capacity, const char* text) {
-  if (!dest || capacity == 0) return 0;
-  std::size_t length = 0;
-  if (text)
-    while (length + 1 < capacity && text[length] != '\0') ++length;
-  if (length) std::memcpy(dest, text, length);
-  dest[length] = '\0';
-  return length;
+std::size_t CopyCut(char* dest, std::size_t capacity, const char* text, LeadByteTest isLeadByte) {
+  return CopyWholeCharacters(dest, capacity, text, text ? std::strlen(text) : 0, isLeadByte);
 }
 
 int CountLines(const char* text) {
@@ -34,13 +28,9 @@ LineSpan LineAt(const char* text, int index) {
   return {begin, end ? static_cast<std::size_t>(end - begin) : std::strlen(begin)};
 }
 
-std::size_t CopyLine(char* dest, std::size_t capacity, const char* text, int index) {
-  if (!dest || capacity == 0) return 0;
+std::size_t CopyLine(char* dest, std::size_t capacity, const char* text, int index, LeadByteTest isLeadByte) {
   const LineSpan line = LineAt(text, index);
-  const std::size_t length = line.length < capacity - 1 ? line.length : capacity - 1;
-  if (length) std::memcpy(dest, line.begin, length);
-  dest[length] = '\0';
-  return length;
+  return CopyWholeCharacters(dest, capacity, line.begin, line.length, isLeadByte);
 }
 
 int AlignedX(unsigned long style, int labelWidth, int textWidth) {

@@ -5,16 +5,18 @@
 
 #include <cstddef>
 
+#include "app/PathText.h"
+
 namespace label_layout {
 
-// The label keeps 1023 characters of its text and draws at most 255 of a line.
+// The label keeps 1023 bytes of its text and draws at most 255 of a line.
 constexpr std::size_t kTextCapacity = 1024;  // bytes, NUL included
 constexpr std::size_t kLineCapacity = 256;   // bytes, NUL included
 
-// Copies text into dest, cut to capacity - 1 characters, always NUL-terminated.
-// Returns the number of characters copied. A null text copies as empty; a zero
-// capacity writes nothing.
-std::size_t CopyCut(char* dest, std::size_t capacity, const char* text);
+// Copies text into dest, cut to at most capacity - 1 bytes between two characters,
+// always NUL-terminated. Returns the number of bytes copied. A null text copies as
+// empty; a zero capacity writes nothing.
+std::size_t CopyCut(char* dest, std::size_t capacity, const char* text, LeadByteTest isLeadByte);
 
 // 1 plus the number of "\n" in text (a null text has one empty line).
 int CountLines(const char* text);
@@ -28,8 +30,8 @@ struct LineSpan {
 };
 LineSpan LineAt(const char* text, int index);
 
-// Copies line `index` of text into dest, cut to capacity - 1 characters.
-std::size_t CopyLine(char* dest, std::size_t capacity, const char* text, int index);
+// Copies line `index` of text into dest, cut like CopyCut.
+std::size_t CopyLine(char* dest, std::size_t capacity, const char* text, int index, LeadByteTest isLeadByte);
 
 // x of a line cx pixels wide in a label labelWidth pixels wide, by the alignment
 // bits of the style (style & 3): 0 left (2), 1 centred ((W - cx) / 2, truncated

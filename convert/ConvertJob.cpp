@@ -11,16 +11,15 @@
 #include "media/DirectShow.h"
 #include "media/MediaPaths.h"
 #include "winfw/ComInit.h"
+#include "winfw/Mbcs.h"
 
 namespace {
 constexpr char kNoMedia[] = "Please open a Media file first!";
 constexpr char kBadRange[] = "The Start Time is bigger than the End Time!";
 constexpr char kReplaceQuestion[] = "%s exists. Do you want to replace it?";
 constexpr char kNoThread[] = "can not begin thread!";
-constexpr char kMediaPathTooLong[] =
-    "The media file's path is too long to convert. A path may have at most 259 characters.";
-constexpr char kOutputPathTooLong[] =
-    "The output file's path is too long. A WAV file path may have at most 259 characters.";
+constexpr char kMediaPathTooLong[] = "The media file's path is too long to convert.";
+constexpr char kOutputPathTooLong[] = "The output file's path is too long.";
 constexpr char kOutputIsMedia[] =
     "The output file is the opened media file itself. Please choose another output file.";
 
@@ -31,10 +30,11 @@ std::string FullPath(const char* path) {
 }
 
 // Whether two paths name the same file: full paths compared without regard to case
-// (the stored media path is lower case).
+// (the stored media path is lower case), letter by letter in UTF-16 as the file system
+// compares names, whatever the user's locale.
 bool SameFile(const char* a, const char* b) {
-  const std::string fullA = FullPath(a), fullB = FullPath(b);
-  return !fullA.empty() && lstrcmpiA(fullA.c_str(), fullB.c_str()) == 0;
+  const std::wstring fullA = AnsiToWide(FullPath(a)), fullB = AnsiToWide(FullPath(b));
+  return !fullA.empty() && CompareStringOrdinal(fullA.c_str(), -1, fullB.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 }  // namespace
 
@@ -56,11 +56,11 @@ void CConverterDlg::OnConvert() {
     return;
   }
   if (std::strlen(m_szMediaPath) > kMaxMediaPathChars) {
-    MessageBox(kMediaPathTooLong, "Error", MB_OK);
+    MessageBox(PathTooLongText(kMediaPathTooLong).c_str(), "Error", MB_OK);
     return;
   }
   if (m_strOutputFile.size() > kMaxMediaPathChars) {
-    MessageBox(kOutputPathTooLong, "Error", MB_OK);
+    MessageBox(PathTooLongText(kOutputPathTooLong).c_str(), "Error", MB_OK);
     return;
   }
   if (SameFile(m_strOutputFile.c_str(), m_szMediaPath)) {

@@ -7,6 +7,7 @@
 #include "app/Settings.h"
 #include "convert/OutputPathRules.h"
 #include "mainwnd/ConverterDlg.h"
+#include "media/MediaPaths.h"
 #include "winfw/Mbcs.h"
 #include "winfw/UniqueHandle.h"
 
@@ -15,8 +16,7 @@ using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
 
 constexpr char kNoFolderFunction[] = "Can not get SHGetFolderPathA!";
 constexpr char kNoMusicFolder[] = "Can not get My Music directory!";
-constexpr char kPathTooLong[] =
-    "The chosen path is too long. A WAV file path may have at most 259 characters.";
+constexpr char kPathTooLong[] = "The chosen path is too long.";
 
 // A stored path the program cannot hold is ignored in favour of the default.
 std::string StoredPath(const char* section, const char* key, const std::string& defaultPath) {
@@ -40,7 +40,9 @@ std::string CConverterDlg::GetDefaultOutputPath(const char* section, const char*
     MessageBox(kNoFolderFunction, "Error", MB_OK);
     return StoredPath(section, key, fallback);
   }
-  char music[MAX_PATH] = {};
+  // One byte more than the call fills: a folder whose name takes more bytes than it has
+  // room for comes back cut and unterminated, and reads here as filling the room.
+  char music[MAX_PATH + 1] = {};
   if (getFolderPath(m_hWnd, folder, nullptr, SHGFP_TYPE_CURRENT, music) != 0) {
     MessageBox(kNoMusicFolder, "Error", MB_OK);
     return StoredPath(section, key, fallback);
@@ -52,17 +54,18 @@ std::string CConverterDlg::GetDefaultOutputPath(const char* section, const char*
 
 void CConverterDlg::OnBrowse() {
   const std::string initialFolder = BrowseInitialFolder(m_strOutputFile);
-  char file[512] = "*.*";
-  char fileTitle[512] = "";
+  // As for the open dialog: 512 bytes for the dialog, and a NUL after them that stays.
+  char file[512 + 1] = "*.*";
+  char fileTitle[512 + 1] = "";
   OPENFILENAMEA ofn = {};
   ofn.lStructSize = sizeof(ofn);
   ofn.hwndOwner = m_hWnd;
   ofn.lpstrFilter = "Wav file\0*.wav\0";
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof(file);
+  ofn.nMaxFile = sizeof(file) - 1;
   ofn.lpstrFileTitle = fileTitle;
-  ofn.nMaxFileTitle = sizeof(fileTitle);
+  ofn.nMaxFileTitle = sizeof(fileTitle) - 1;
   ofn.lpstrInitialDir = initialFolder.c_str();
   ofn.lpstrTitle = "Select Output";
   ofn.Flags = OFN_HIDEREADONLY;
@@ -70,7 +73,7 @@ void CConverterDlg::OnBrowse() {
 
   const std::string chosen = WavNameFor(file, IsAnsiLeadByte);
   if (!FitsPathLimit(chosen)) {
-    MessageBox(kPathTooLong, "Error", MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(PathTooLongText(kPathTooLong).c_str(), "Error", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   m_strOutputFile = chosen;

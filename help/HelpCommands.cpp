@@ -4,15 +4,19 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "app/ConverterApp.h"
+#include "app/ModulePath.h"
 #include "app/Settings.h"
 #include "help/HelpPlatform.h"
 #include "help/HelpRules.h"
 #include "help/WebLinks.h"
 #include "mainwnd/ConverterDlg.h"
+#include "winfw/Mbcs.h"
 
 HelpPlatform SystemHelpPlatform() {
   HelpPlatform platform;
@@ -29,9 +33,25 @@ HelpPlatform& CurrentHelpPlatform() {
   return platform;
 }
 
+namespace {
+// The help viewer reads its command line in the system's code page, which may not spell
+// every name (under Wine it never does): a folder named outside ASCII is handed over by
+// its short name where the file system has one.
+std::string ViewerReadablePath(const std::string& path) {
+  const bool ascii = std::all_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const std::string folder = DirectoryWithBackslash(path);
+  if (ascii || folder.empty()) return path;
+  const std::wstring wide = AnsiToWide(folder);
+  std::vector<wchar_t> shortName(GetShortPathNameW(wide.c_str(), nullptr, 0) + 1);
+  const DWORD n = GetShortPathNameW(wide.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
+  if (n == 0 || n >= shortName.size()) return path;
+  return WideToAnsi(shortName.data(), n) + path.substr(folder.size());
+}
+}  // namespace
+
 void CConverterDlg::OnHelpButton() {
   // The file is not looked for first: a missing help file is the viewer's to report.
-  const std::string commandLine = HelpCommandLine(theApp.m_strHelpFilePath);
+  const std::string commandLine = HelpCommandLine(ViewerReadablePath(theApp.m_strHelpFilePath));
   CurrentHelpPlatform().runCommand(commandLine.c_str(), SW_SHOW);
 }
 

@@ -1,5 +1,6 @@
 #include "mainwnd/ConverterDlg.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <memory>
@@ -50,6 +51,7 @@ bool CConverterDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       OnMessage(WM_QUERYDRAGICON, &D::OnQueryDragIcon),
       OnCommand(IDC_CONVERT, BN_CLICKED, &D::OnConvert),
       OnCommand(IDC_OPEN, BN_CLICKED, &D::OnOpenFile),
+      OnMessage(WM_DROPFILES, &D::OnDropFiles),
       OnMessage(WM_CLOSE, &D::OnClose),
       OnNotify(IDC_SLIDER, NM_RELEASEDCAPTURE, &D::OnSliderReleased),
       OnCommand(IDC_PLAY, BN_CLICKED, &D::OnPlay),
@@ -126,6 +128,7 @@ BOOL CConverterDlg::OnInitDialog() {
   m_ctlProgress.SetRange(0, 1000);
   m_ctlProgress.SetPos(0);
   m_ctlProgress.SetStep(1);
+  DragAcceptFiles(m_hWnd, TRUE);  // a file dropped on the window opens it
   return TRUE;
 }
 

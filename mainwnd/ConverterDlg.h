@@ -28,6 +28,8 @@ class CConverterDlg : public CDialog {
   void EnableMediaControls(BOOL enable);
 
   // --- Opening media and the range ---
+  // Opens a media file as Open MP3 File does once its dialog has given the path.
+  void OpenMediaFile(const std::string& path);
   BOOL ProbeDuration();
   void UpdatePositionDisplay();
   BOOL SeekToSliderPos(int pos);
@@ -88,6 +90,8 @@ class CConverterDlg : public CDialog {
   LRESULT OnClose(WPARAM wp, LPARAM lp);
   void OnConvert();
   void OnOpenFile();
+  bool AskForMediaFile(std::string& chosen);
+  LRESULT OnDropFiles(WPARAM wp, LPARAM lp);
   void OnSliderReleased(NMHDR* hdr, LRESULT* result);
   void OnPlay();
   void OnPause();

@@ -1,8 +1,9 @@
-// Open MP3 File: the open dialog, the duration probe, the display name, the title line
-// and the clocks.
+// Open MP3 File and a file dropped on the window: the open dialog, the duration probe,
+// the display name, the title line and the clocks.
 #include <windows.h>
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include "mainwnd/MediaOpen.h"
 
@@ -25,14 +26,23 @@ constexpr char kOpenFilter[] = "MP3 file (*.mp3)\0*.mp3\0Any Files (*.*)\0*.*;\0
 constexpr char kProbeFailed[] =
     "Cannot open the file and get the total time. You need to install appropriate decoders.\nOr the file is corrupt.";
 constexpr char kCannotRead[] = "Can not open the media file!";
-constexpr char kChosenPathTooLong[] =
-    "The chosen path is too long. A media file path may have at most 259 characters.";
+constexpr char kChosenPathTooLong[] = "The chosen path is too long.";
 constexpr std::size_t kNameBufferBytes = 260;
 
-void CopyBounded(char* to, const std::string& from, std::size_t capacity) {
-  const std::size_t n = from.size() < capacity - 1 ? from.size() : capacity - 1;
-  std::memcpy(to, from.data(), n);
-  to[n] = '\0';
+struct DropTraits {  // a drop handle is given back with DragFinish
+  static HDROP Invalid() { return nullptr; }
+  static void Close(HDROP h) { DragFinish(h); }
+};
+using UniqueDrop = UniqueHandle<HDROP, DropTraits>;
+
+// Dropped file number index, in the ANSI code page. The shell keeps the names in UTF-16;
+// they are read so and converted here, so that the buffer is sized in the unit it is
+// filled in.
+std::string DroppedFile(HDROP drop, UINT index) {
+  const UINT length = DragQueryFileW(drop, index, nullptr, 0);
+  std::wstring name(length + 1, L'\0');
+  const UINT copied = DragQueryFileW(drop, index, &name[0], length + 1);
+  return WideToAnsi(name.c_str(), copied);
 }
 }  // namespace
 
@@ -53,15 +63,16 @@ int GetMediaStopTime(const char* path, ReferenceTime& stop) {
 std::string DisplayNameOf(const std::string& path) {
   if (IsUrlLikePath(path)) return path;
   std::string lowered = path;
-  if (!lowered.empty()) CharLowerBuffA(&lowered[0], static_cast<DWORD>(lowered.size()));  // the code page's rules
+  LowerAnsiInPlace(&lowered[0], lowered.size());
   return LocalDisplayName(path, lowered, IsAnsiLeadByte);
 }
 
 int GetDisplayName(char* path, char* name) {
   if (!path || path[0] == '\0') return 0;
   const std::string original = path;
-  CopyBounded(name, DisplayNameOf(original), kNameBufferBytes);
-  if (!IsUrlLikePath(original)) CharLowerBuffA(path, static_cast<DWORD>(original.size()));
+  const std::string display = DisplayNameOf(original);
+  CopyWholeCharacters(name, kNameBufferBytes, display.c_str(), display.size(), IsAnsiLeadByte);
+  if (!IsUrlLikePath(original)) LowerAnsiInPlace(path, original.size());
   return 1;
 }
 
@@ -73,27 +84,49 @@ BOOL CConverterDlg::ProbeDuration() {
 }
 
 void CConverterDlg::OnOpenFile() {
-  char file[512] = "";
-  char fileTitle[512] = "";
+  std::string chosen;
+  if (AskForMediaFile(chosen)) OpenMediaFile(chosen);
+}
+
+LRESULT CConverterDlg::OnDropFiles(WPARAM wp, LPARAM) {
+  std::string first;
+  {
+    UniqueDrop drop(reinterpret_cast<HDROP>(wp));
+    if (DragQueryFileW(drop.Get(), 0xFFFFFFFF, nullptr, 0) == 0) return 0;
+    first = DroppedFile(drop.Get(), 0);  // of several files, the first
+  }
+  OpenMediaFile(first);
+  return 0;
+}
+
+bool CConverterDlg::AskForMediaFile(std::string& chosen) {
+  // The dialog gets 512 bytes; the byte after them stays NUL. A name of fewer than 512
+  // characters may take more bytes than that, and comes back cut and unterminated.
+  char file[512 + 1] = "";
+  char fileTitle[512 + 1] = "";
   OPENFILENAMEA ofn = {};
   ofn.lStructSize = sizeof(ofn);
   ofn.hwndOwner = m_hWnd;
   ofn.lpstrFilter = kOpenFilter;
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof(file);
+  ofn.nMaxFile = sizeof(file) - 1;
   ofn.lpstrFileTitle = fileTitle;
-  ofn.nMaxFileTitle = sizeof(fileTitle);
+  ofn.nMaxFileTitle = sizeof(fileTitle) - 1;
   ofn.lpstrTitle = kOpenTitle;
   ofn.Flags = OFN_HIDEREADONLY;
-  if (!GetOpenFileNameA(&ofn)) return;
+  if (!GetOpenFileNameA(&ofn)) return false;
+  chosen = file;
+  return true;
+}
 
-  // The member holds 259 characters: a longer choice changes nothing.
-  if (std::strlen(file) > kMaxMediaPathChars) {
-    MessageBox(kChosenPathTooLong, "Error", MB_OK);
+void CConverterDlg::OpenMediaFile(const std::string& path) {
+  // The member holds 259 bytes: a longer path changes nothing.
+  if (path.size() > kMaxMediaPathChars) {
+    MessageBox(PathTooLongText(kChosenPathTooLong).c_str(), "Error", MB_OK);
     return;
   }
-  std::memcpy(m_szMediaPath, file, std::strlen(file) + 1);
+  std::memcpy(m_szMediaPath, path.c_str(), path.size() + 1);
 
   if (!ProbeDuration()) {
     MessageBox(kProbeFailed, "Error", MB_OK);

@@ -77,9 +77,9 @@ int CPreviewPlayer::OpenMedia() {
 }
 
 HRESULT CPreviewPlayer::BuildGraph(const char* path) {
+  // A path that does not convert whole stays empty, and the graph refuses to render it.
   WCHAR wideFile[MAX_PATH] = {};
-  MultiByteToWideChar(CP_ACP, 0, path, -1, wideFile, MAX_PATH);
-  wideFile[MAX_PATH - 1] = L'\0';
+  AnsiPathToWide(path, wideFile, MAX_PATH);
 
   HRESULT hr = CreateFilterGraph(pGB);
   if (FAILED(hr)) {

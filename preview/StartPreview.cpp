@@ -1,9 +1,11 @@
 #include <cstring>
 
 #include "app/ConverterApp.h"
+#include "app/PathText.h"
 #include "app/Settings.h"
 #include "mainwnd/ConverterDlg.h"
 #include "preview/PreviewPlayer.h"
+#include "winfw/Mbcs.h"
 
 int CConverterDlg::StartPreview(char* path) {
   if (g_pPlayer) ClosePreview();  // never leave an earlier player behind unowned
@@ -14,8 +16,7 @@ int CConverterDlg::StartPreview(char* path) {
   (void)fullScreenWish;
 
   CPreviewPlayer* player = g_pPlayer;
-  std::strncpy(player->m_szFile, path, sizeof(player->m_szFile) - 1);
-  player->m_szFile[sizeof(player->m_szFile) - 1] = '\0';
+  CopyWholeCharacters(player->m_szFile, sizeof(player->m_szFile), path, std::strlen(path), IsAnsiLeadByte);
   bool opened = false;
   bool superseded = false;
   {

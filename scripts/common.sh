@@ -10,6 +10,12 @@ export WINEARCH=win64
 export ALSA_CONFIG_PATH="$ROOT/scripts/alsa-null.conf"
 # No Mono or Gecko downloads at prefix creation (this machine has no network).
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;winemenubuilder.exe=}"
+# Wine reads the names in its command lines in the locale's character set: UTF-8, so
+# that file names in any script pass unchanged.
+case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
+  *UTF-8* | *utf-8* | *UTF8* | *utf8*) ;;
+  *) export LC_ALL=C.UTF-8 ;;
+esac
 
 generator() { command -v ninja >/dev/null && echo Ninja || echo "Unix Makefiles"; }
 
@@ -49,7 +55,9 @@ build_win() {
 # - On a display without GL acceleration, a video window owned by the renderer's thread
 #   and placed inside one of ours is drawn through GL into a surface that never reaches
 #   the screen; Direct3D's GDI renderer draws it into the window itself.
-PREFIX_SETTINGS_VERSION=3
+# - The dialogs' font comes out as DejaVu Sans, which has no Chinese or Japanese letters:
+#   it is linked to a font that has them, as Windows links its own fonts.
+PREFIX_SETTINGS_VERSION=4
 ensure_wineprefix() {
   local kind="${1:-headless}"
   mkdir -p "$(dirname "$WINEPREFIX")"
@@ -69,6 +77,8 @@ ensure_wineprefix() {
       fi
       wine reg add "$x11" /v Decorated /t REG_SZ /d Y /f >/dev/null 2>&1
       wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
+      wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'DejaVu Sans' \
+        /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
       wineserver -w
       touch "$marker"
     fi

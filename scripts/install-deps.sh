@@ -14,6 +14,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   sox libsox-fmt-mp3 lame ffmpeg espeak-ng mpg123 imagemagick bc
   fp-utils nsis libchm-bin
+  fonts-dejavu-core fonts-wqy-microhei
 )
 
 missing=()

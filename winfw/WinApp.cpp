@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/ModulePath.h"
+#include "winfw/Mbcs.h"
 #include "winfw/Wnd.h"
 
 namespace {
@@ -17,12 +18,14 @@ struct RegKeyTraits {
 };
 using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
 
+// Read as UTF-16: the narrow call cuts a name that takes more bytes than the buffer
+// between two characters and reports no shortage.
 std::string ModuleFileName(HINSTANCE instance) {
-  std::vector<char> buffer(MAX_PATH);
+  std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const DWORD n = GetModuleFileNameA(instance, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD n = GetModuleFileNameW(instance, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) return {};
-    if (n < buffer.size()) return std::string(buffer.data(), n);
+    if (n < buffer.size()) return WideToAnsi(buffer.data(), n);
     buffer.resize(buffer.size() * 2);
   }
 }
@@ -72,20 +75,25 @@ UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultV
   return value;
 }
 
+// Strings go through the registry's own UTF-16, converted here, so that the sizes are
+// counted in one unit: a value stored by an earlier version in another code page reads
+// back as the same text.
 std::string CWinApp::GetProfileString(const char* section, const char* entry,
                                       const char* defaultValue) const {
   const std::string fallback = defaultValue ? defaultValue : "";
   UniqueRegKey key(OpenSectionKey(section));
   if (!key) return fallback;
+  const std::wstring name = AnsiToWide(entry ? entry : "");
   DWORD type = 0, size = 0;
-  if (RegQueryValueExA(key.Get(), entry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+  if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ))
     return fallback;
-  std::vector<char> buffer(size + 1, '\0');
-  if (RegQueryValueExA(key.Get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+  std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+  if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
       ERROR_SUCCESS)
     return fallback;
-  return std::string(buffer.data());  // stops at the first NUL, stored or added
+  const std::wstring value(buffer.data());  // stops at the first NUL, stored or added
+  return WideToAnsi(value.c_str(), value.size());
 }
 
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value) const {
@@ -99,9 +107,10 @@ BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
 BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const char* value) const {
   UniqueRegKey key(OpenSectionKey(section));
   if (!key) return FALSE;
-  const std::string text = value ? value : "";
-  return RegSetValueExA(key.Get(), entry, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                        static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+  const std::wstring text = AnsiToWide(value ? value : "");
+  return RegSetValueExW(key.Get(), AnsiToWide(entry ? entry : "").c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 int AfxMessageBox(const char* text, UINT type) {

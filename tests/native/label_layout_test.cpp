@@ -19,20 +19,20 @@ TEST(LabelText, CutsToTheBufferAndNeverWritesPastIt) {
   char buffer[kTextCapacity + 8];
   std::memset(buffer, '#', sizeof(buffer));
   const std::string longText(3000, 'a');
-  EXPECT_EQ(CopyCut(buffer, kTextCapacity, longText.c_str()), 1023u);
+  EXPECT_EQ(CopyCut(buffer, kTextCapacity, longText.c_str(), NoLeadBytes), 1023u);
   EXPECT_EQ(std::string(buffer), std::string(1023, 'a'));
   for (std::size_t i = kTextCapacity; i < sizeof(buffer); ++i) EXPECT_EQ(buffer[i], '#') << i;
 
-  EXPECT_EQ(CopyCut(buffer, kTextCapacity, std::string(1023, 'b').c_str()), 1023u);
+  EXPECT_EQ(CopyCut(buffer, kTextCapacity, std::string(1023, 'b').c_str(), NoLeadBytes), 1023u);
   EXPECT_EQ(std::strlen(buffer), 1023u);
-  EXPECT_EQ(CopyCut(buffer, kTextCapacity, "short"), 5u);
+  EXPECT_EQ(CopyCut(buffer, kTextCapacity, "short", NoLeadBytes), 5u);
   EXPECT_STREQ(buffer, "short");
-  EXPECT_EQ(CopyCut(buffer, kTextCapacity, nullptr), 0u);
+  EXPECT_EQ(CopyCut(buffer, kTextCapacity, nullptr, NoLeadBytes), 0u);
   EXPECT_STREQ(buffer, "");
-  EXPECT_EQ(CopyCut(buffer, 1, "x"), 0u);
+  EXPECT_EQ(CopyCut(buffer, 1, "x", NoLeadBytes), 0u);
   EXPECT_STREQ(buffer, "");
   buffer[0] = '#';
-  EXPECT_EQ(CopyCut(buffer, 0, "x"), 0u);
+  EXPECT_EQ(CopyCut(buffer, 0, "x", NoLeadBytes), 0u);
   EXPECT_EQ(buffer[0], '#');
 }
 
@@ -57,13 +57,24 @@ TEST(LabelText, LongLinesAreCutTo255Characters) {
   const std::string text = "short\n" + std::string(400, 'w') + "\nend";
   char line[kLineCapacity + 4];
   std::memset(line, '#', sizeof(line));
-  EXPECT_EQ(CopyLine(line, kLineCapacity, text.c_str(), 1), 255u);
+  EXPECT_EQ(CopyLine(line, kLineCapacity, text.c_str(), 1, NoLeadBytes), 255u);
   EXPECT_EQ(std::string(line), std::string(255, 'w'));
   for (std::size_t i = kLineCapacity; i < sizeof(line); ++i) EXPECT_EQ(line[i], '#');
-  EXPECT_EQ(CopyLine(line, kLineCapacity, text.c_str(), 2), 3u);
+  EXPECT_EQ(CopyLine(line, kLineCapacity, text.c_str(), 2, NoLeadBytes), 3u);
   EXPECT_STREQ(line, "end");
-  EXPECT_EQ(CopyLine(line, kLineCapacity, text.c_str(), 9), 0u);
+  EXPECT_EQ(CopyLine(line, kLineCapacity, text.c_str(), 9, NoLeadBytes), 0u);
   EXPECT_STREQ(line, "");
+}
+
+TEST(LabelText, CutsNeverSplitACharacter) {
+  // Byte 255 of the line is the second byte of the last letter: the cut comes before it.
+  const std::string text = std::string(254, 'w') + u8"Жж";
+  char line[kLineCapacity];
+  EXPECT_EQ(CopyLine(line, kLineCapacity, text.c_str(), 0, NoLeadBytes), 254u);
+  EXPECT_EQ(std::string(line), std::string(254, 'w'));
+  char small[4];
+  EXPECT_EQ(CopyCut(small, sizeof(small), u8"Жж", NoLeadBytes), 2u);
+  EXPECT_STREQ(small, u8"Ж");
 }
 
 TEST(LabelPlacement, XFollowsTheAlignmentBits) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "app/ModulePath.h"
 #include "app/PathText.h"
 #include "convert/OutputPathRules.h"
@@ -51,4 +53,54 @@ TEST(OutputPath, BrowseOpensInTheFolderOfTheCurrentPath) {
 TEST(OutputPath, PathLimitIs259Characters) {
   EXPECT_TRUE(FitsPathLimit(std::string(259, 'a')));
   EXPECT_FALSE(FitsPathLimit(std::string(260, 'a')));
+}
+
+namespace {
+// Lower case as the platform gives it, for the letters these tests use.
+char32_t TestLower(char32_t c) {
+  if (c >= U'A' && c <= U'Z') return c + 32;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;  // Latin-1 capitals: É -> é
+  if (c >= 0x410 && c <= 0x42F) return c + 32;             // Cyrillic: М -> м
+  if (c == 0x23A) return 0x2C65;                           // Ⱥ (2 bytes) -> ⱥ (3 bytes)
+  if (c == 0x212A) return U'k';                            // Kelvin sign (3 bytes) -> k (1 byte)
+  if (c == 0x10400) return 0x10428;                        // a capital beyond 16 bits
+  return c;
+}
+}  // namespace
+
+TEST(PathText, LowerCaseChangesLettersButNeverTheLength) {
+  EXPECT_EQ(LowerUtf8KeepingLength(u8"C:\\Музыка\\Москва НОЧЬЮ.MP3", TestLower), u8"c:\\музыка\\москва ночью.mp3");
+  EXPECT_EQ(LowerUtf8KeepingLength(u8"Café DÉJÀ VU.mp3", TestLower), u8"café déjà vu.mp3");
+  EXPECT_EQ(LowerUtf8KeepingLength(u8"日本語の歌 🎵.MP3", TestLower), u8"日本語の歌 🎵.mp3");  // no case: unchanged
+  EXPECT_EQ(LowerUtf8KeepingLength(u8"\U00010400X", TestLower), u8"\U00010428x");
+  // Lower cases of another length stay capitals: the path keeps its bytes and its buffer.
+  EXPECT_EQ(LowerUtf8KeepingLength(u8"\u023A\u212AB.MP3", TestLower), u8"\u023A\u212Ab.mp3");
+  // Bytes that form no UTF-8 character, and cut sequences, are left as they are.
+  EXPECT_EQ(LowerUtf8KeepingLength("A\xFF" "B\xD0", TestLower), "a\xFF" "b\xD0");
+  EXPECT_EQ(LowerUtf8KeepingLength("", TestLower), "");
+}
+
+TEST(PathText, CutsFallBetweenCharactersOnly) {
+  const std::string text = u8"aЖ日🎵b";  // 1 + 2 + 3 + 4 + 1 bytes
+  std::size_t expected[] = {0, 1, 1, 3, 3, 3, 6, 6, 6, 6, 10, 11};
+  for (std::size_t limit = 0; limit < sizeof(expected) / sizeof(expected[0]); ++limit)
+    EXPECT_EQ(CharacterCut(text.data(), text.size(), limit, NoLeadBytes), expected[limit]) << limit;
+  EXPECT_EQ(CharacterCut(text.data(), text.size(), 100, NoLeadBytes), text.size());
+
+  // A double-byte character of a legacy code page, and stray bytes, one at a time.
+  const std::string sjis = "a\x95\x5C" "b";
+  EXPECT_EQ(CharacterCut(sjis.data(), sjis.size(), 2, ShiftJisLead), 1u);
+  EXPECT_EQ(CharacterCut(sjis.data(), sjis.size(), 3, ShiftJisLead), 3u);
+  const std::string stray = "a\xFF\xFF";
+  EXPECT_EQ(CharacterCut(stray.data(), stray.size(), 2, NoLeadBytes), 2u);
+
+  char buffer[8];
+  std::memset(buffer, '#', sizeof(buffer));
+  EXPECT_EQ(CopyWholeCharacters(buffer, 6, text.c_str(), text.size(), NoLeadBytes), 3u);
+  EXPECT_EQ(std::string(buffer), u8"aЖ");
+  EXPECT_EQ(buffer[4], '#');
+  EXPECT_EQ(CopyWholeCharacters(buffer, 1, text.c_str(), text.size(), NoLeadBytes), 0u);
+  EXPECT_STREQ(buffer, "");
+  EXPECT_EQ(CopyWholeCharacters(buffer, 8, nullptr, 0, NoLeadBytes), 0u);
+  EXPECT_STREQ(buffer, "");
 }

@@ -71,6 +71,14 @@ std::string UnixPath(const std::string& windowsPath) {
   return path;
 }
 
+std::wstring Wide(const std::string& utf8) {
+  std::wstring wide(utf8.size() + 1, L'\0');
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0],
+                                    static_cast<int>(wide.size()));
+  wide.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return wide;
+}
+
 void PumpFor(DWORD ms) {
   PumpUntil([] { return false; }, ms);
 }

@@ -28,6 +28,9 @@ std::string UnixPath(const std::string& windowsPath);
 // The Windows path of the built program (SONBREL_PROGRAM).
 std::string ProgramPath();
 
+// UTF-8 text (as the test sources spell it) in UTF-16.
+std::wstring Wide(const std::string& utf8);
+
 // Handles messages for ms milliseconds.
 void PumpFor(DWORD ms);
 // Handles messages until done() or the time-out; returns done().

@@ -146,7 +146,7 @@ def check_samples(path, media, start, end, channels, rate, bits, frames):
 
 def main():
     manifest = sys.argv[1]
-    with open(manifest) as f:
+    with open(manifest, encoding="utf-8") as f:  # the media's names may be in any script
         entries = [line.rstrip("\n").split("\t") for line in f if line.strip()]
     if not entries:
         fail("empty manifest")

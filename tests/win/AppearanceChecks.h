@@ -87,12 +87,14 @@ inline LabelInk InkIn(const PixelImage& screen, const RECT& label, const RECT& p
 inline RECT LabelRect(HWND dialog, int id) { return ChildRect(dialog, GetDlgItem(dialog, id)); }
 inline RECT WholeLabel(const RECT& label) { return {0, 0, label.right - label.left, label.bottom - label.top}; }
 
+// The size of text in the label's font, measured as the label draws it: in UTF-16.
 inline SIZE TextExtent(HWND label, const char* text) {
   HDC dc = GetDC(label);
   const HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0));
   const HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
   SIZE size = {};
-  GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+  const std::wstring wide = Wide(text);
+  GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
   SelectObject(dc, old);
   ReleaseDC(label, dc);
   return size;

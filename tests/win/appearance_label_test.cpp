@@ -54,6 +54,22 @@ TEST_F(CaptionLabelTest, TitleChangeLeavesNoneOfTheOldLetters) {
   });
 }
 
+TEST_F(CaptionLabelTest, NamesInAnyScriptAreDrawnAsTheirOwnLetters) {
+  Run([](CConverterDlg&, HWND h) {
+    HWND title = GetDlgItem(h, IDC_TITLE);
+    const RECT label = LabelRect(h, IDC_TITLE);
+    // Read in the font's Western character set, these bytes would be twice as many letters.
+    const char* name = u8"Москва ночью";
+    SetWindowTextA(title, name);
+    SettlePainting(h);
+    const SIZE extent = TextExtent(title, name);
+    const LabelInk ink = InkIn(CaptureClient(h), label, WholeLabel(label));
+    ASSERT_GT(ink.count, 0);
+    EXPECT_GE(ink.right, 2 + extent.cx - 3);
+    EXPECT_LT(ink.right, 2 + extent.cx);
+  });
+}
+
 TEST_F(CaptionLabelTest, SettingTheSameTextAgainRepaintsTheLabel) {
   Run([](CConverterDlg&, HWND h) {
     HWND title = GetDlgItem(h, IDC_TITLE);

@@ -12,14 +12,15 @@ struct BrowseResult {
   std::vector<ModalAnswerer::Seen> seen;
 };
 
-// Opens the dialog, presses Browse and answers the save dialog with typed (empty: Cancel).
-BrowseResult Browse(const std::string& typed) {
+// Opens the dialog with the output path before, presses Browse and answers the save
+// dialog with typed (empty: Cancel).
+BrowseResult Browse(const std::string& typed, const std::string& before = "Z:\\tmp\\before.wav") {
   PrepareApp();
   BrowseResult r;
   CConverterDlg dlg;
   RunAsMainWindow(dlg, [&](HWND h) {
-    dlg.m_strOutputFile = "Z:\\tmp\\before.wav";
-    SetDlgItemTextA(h, IDC_OUTPUT_FILE, "Z:\\tmp\\before.wav");
+    dlg.m_strOutputFile = before;
+    SetDlgItemTextA(h, IDC_OUTPUT_FILE, before.c_str());
     dlg.EnableMediaControls(TRUE);
     ModalAnswerer answerer;
     answerer.ChooseInNextFileDialog(typed);
@@ -54,6 +55,17 @@ TEST(Browse, NameRules) {
   EXPECT_EQ(Browse(folder + "\\x.WAV").member, folder + "\\x.wav");
   CreateDirectoryA((folder + "\\my.music").c_str(), nullptr);
   EXPECT_EQ(Browse(folder + "\\my.music\\track").member, folder + "\\my.music\\track.wav");
+}
+
+TEST(Browse, AFolderNamedInAnyScriptIsKept) {
+  const std::string folder = TempFolder("browse-script") + u8"\\Записи · 音楽 · été";
+  CreateDirectoryW(Wide(folder).c_str(), nullptr);  // its true name, whatever the code page
+  // Only a name is typed: the save dialog opens in the folder of the output path, and
+  // the name lands there.
+  const BrowseResult r = Browse(u8"Запись 日本 🎵.mp3", folder + u8"\\прежний.wav");
+  EXPECT_EQ(r.member, folder + u8"\\Запись 日本 🎵.wav");
+  EXPECT_EQ(r.shown, r.member);
+  EXPECT_EQ(r.stored, r.member);
 }
 
 TEST(Browse, CancelChangesNothing) {

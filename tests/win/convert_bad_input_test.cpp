@@ -180,29 +180,33 @@ TEST_F(ConvertBadInputTest, FullDiskDuringTheDataGivesCanNotWriteAndAnUnpatchedH
 }
 
 TEST_F(ConvertBadInputTest, OutputNamingTheMediaFileItselfIsRefusedBeforeAnythingIsDeleted) {
-  const std::string media = Out("Self.MP3");
-  ASSERT_TRUE(CopyFileA(TestMedia("conv-stereo44.mp3").c_str(), media.c_str(), FALSE));
-  const auto before = ReadBytes(media);
-  CConverterDlg dlg;
-  std::vector<ModalAnswerer::Seen> boxes;
-  RunAsMainWindow(dlg, [&](HWND h) {
-    ASSERT_TRUE(OpenMedia(h, media).empty());
-    std::string other = media;  // another spelling of the same file
-    for (char& c : other) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    SetOutput(h, other);
-    ModalAnswerer answers;
-    answers.PressOnNextBox(IDOK);
-    answers.PressOnNextBox(IDOK);
-    Click(h, IDC_CONVERT);
-    PumpFor(200);
-    EXPECT_FALSE(dlg.m_bJobActive);
-    ExpectIdle(dlg);
-    boxes = answers.seen;
-  });
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].caption, "Error");
-  EXPECT_TRUE(boxes[0].ownedByMainWindow);
-  EXPECT_EQ(ReadBytes(media), before);
+  // The output names the media file in other capitals, Latin or Cyrillic.
+  const std::pair<const char*, const char*> spellings[] = {{"Self.MP3", "SELF.mp3"},
+                                                           {u8"Сама песня.MP3", u8"САМА ПЕСНЯ.mp3"}};
+  for (const auto& [name, other] : spellings) {
+    SCOPED_TRACE(name);
+    const std::string media = Out(name);
+    ASSERT_TRUE(CopyFileA(TestMedia("conv-stereo44.mp3").c_str(), media.c_str(), FALSE));
+    const auto before = ReadBytes(media);
+    CConverterDlg dlg;
+    std::vector<ModalAnswerer::Seen> boxes;
+    RunAsMainWindow(dlg, [&](HWND h) {
+      ASSERT_TRUE(OpenMedia(h, media).empty());
+      SetOutput(h, Out(other));
+      ModalAnswerer answers;
+      answers.PressOnNextBox(IDOK);
+      answers.PressOnNextBox(IDOK);
+      Click(h, IDC_CONVERT);
+      PumpFor(200);
+      EXPECT_FALSE(dlg.m_bJobActive);
+      ExpectIdle(dlg);
+      boxes = answers.seen;
+    });
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Error");
+    EXPECT_TRUE(boxes[0].ownedByMainWindow);
+    EXPECT_EQ(ReadBytes(media), before);
+  }
 }
 
 TEST_F(ConvertBadInputTest, OutputPathOver259CharactersIsRefusedBeforeAJobStarts) {

@@ -90,6 +90,37 @@ inline std::string OutputFolder(const char* name) {
   return folder;
 }
 
+// Media names in several scripts: Cyrillic, Japanese, accented Latin, an emoji (four
+// bytes in UTF-8), and capitals whose lower case takes another number of bytes in UTF-8
+// (those stay capitals when the stored path is lowered). With each, its lower-cased form.
+struct ScriptName {
+  const char* name;
+  const char* lowered;
+};
+inline const std::vector<ScriptName>& ScriptNames() {
+  static const std::vector<ScriptName> names = {
+      {u8"Москва ночью.mp3", u8"москва ночью.mp3"},
+      {u8"日本語の歌.mp3", u8"日本語の歌.mp3"},
+      {u8"Café DÉJÀ vu.mp3", u8"café déjà vu.mp3"},
+      {u8"Song 🎵.mp3", u8"song 🎵.mp3"},
+      {u8"Ⱥ Stroke.MP3", u8"Ⱥ stroke.mp3"},
+  };
+  return names;
+}
+constexpr char kScriptFolderName[] = u8"Песни · 音楽 · été";
+constexpr char kScriptFolderLowered[] = u8"песни · 音楽 · été";
+
+// A folder named outside ASCII inside base, holding a copy of the test media file under
+// each of ScriptNames(). Made through UTF-16, so that the names are what they are
+// whatever code page the program's narrow calls use.
+inline std::string ScriptFolder(const std::string& base, const char* media) {
+  const std::string folder = base + "\\" + kScriptFolderName;
+  CreateDirectoryW(Wide(folder).c_str(), nullptr);
+  for (const ScriptName& n : ScriptNames())
+    EXPECT_TRUE(CopyFileW(Wide(TestMedia(media)).c_str(), Wide(folder + "\\" + n.name).c_str(), FALSE)) << n.name;
+  return folder;
+}
+
 // A test that writes its output files into a fresh folder of its own.
 class OutputFolderTest : public ::testing::Test {
  protected:

@@ -29,10 +29,8 @@ struct Converted {
 
 // Opens media, optionally narrows the range, converts into out and records it.
 // Files too short to align against another decoder's output stay out of the manifest.
-Converted Convert(const char* mediaName, const char* outName, ReferenceTime start = 0, ReferenceTime end = -1,
-                  bool compareSamples = true) {
-  const std::string media = TestMedia(mediaName);
-  const std::string out = OutputFolder("output") + "\\" + outName;
+Converted ConvertFile(const std::string& media, const std::string& out, ReferenceTime start = 0,
+                      ReferenceTime end = -1, bool compareSamples = true) {
   DeleteFileA(out.c_str());
   const bool wholeFile = end < 0;
   Converted result;
@@ -61,6 +59,14 @@ Converted Convert(const char* mediaName, const char* outName, ReferenceTime star
   if (compareSamples) AddToManifest(out, media, start, wholeFile ? -1 : end);
   return result;
 }
+
+// A test media file converted into the conversion tests' output folder.
+Converted Convert(const char* mediaName, const char* outName, ReferenceTime start = 0, ReferenceTime end = -1,
+                  bool compareSamples = true) {
+  return ConvertFile(TestMedia(mediaName), OutputFolder("output") + "\\" + outName, start, end, compareSamples);
+}
+
+std::string WithoutExtension(const std::string& name) { return name.substr(0, name.rfind('.')); }
 }  // namespace
 
 TEST_F(ConvertOutputTest, Stereo44kMp3) {
@@ -113,4 +119,31 @@ TEST_F(ConvertOutputTest, BudgetSmallerThanABufferStillGivesTheWholeFirstBuffer)
   EXPECT_EQ(c.budget, 1764);
   EXPECT_GE(U32(c.bytes, 40), 1764u);
   EXPECT_LE(U32(c.bytes, 40), 5000u);
+}
+
+TEST_F(ConvertOutputTest, NamesInAnyScriptConvertIntoTheirOwnFolder) {
+  const std::string folder = ScriptFolder(OutputFolder("output"), "conv-mono22.mp3");
+  for (const ScriptName& n : ScriptNames()) {
+    SCOPED_TRACE(n.name);
+    const Converted c = ConvertFile(folder + "\\" + n.name, folder + "\\" + WithoutExtension(n.name) + ".wav");
+    ASSERT_GE(c.bytes.size(), 44u);
+    EXPECT_EQ(U16(c.bytes, 22), 1);
+  }
+
+  // Converting again asks about the existing file by its name.
+  const std::string out = folder + "\\" + WithoutExtension(ScriptNames()[0].name) + ".wav";
+  CConverterDlg dlg;
+  RunAsMainWindow(dlg, [&](HWND h) {
+    ASSERT_TRUE(OpenMedia(h, folder + "\\" + ScriptNames()[0].name).empty());
+    SetOutput(h, out);
+    ModalAnswerer answers;
+    answers.PressOnNextBox(IDNO);
+    Click(h, IDC_CONVERT);
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_EQ(answers.seen[0].text, out + " exists. Do you want to replace it?");
+  });
+}
+
+TEST_F(ConvertOutputTest, TheSampleWithARussianNameANewcomerConverts) {
+  Convert(u8"Пример речи.mp3", "sample-ru.wav");
 }

@@ -48,6 +48,29 @@ TEST_F(SettingsTest, ValuesRoundTripUnderTheApplicationsKey) {
   RegCloseKey(key);
 }
 
+TEST_F(SettingsTest, PathsInAnyScriptRoundTripAndAnOlderVersionsValueReadsBackUnchanged) {
+  // An earlier version wrote "Café" in its Western code page; the registry keeps UTF-16.
+  const std::wstring old = L"Z:\\tmp\\Caf\u00e9 d\u00e9j\u00e0 vu\\sortie.wav";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SectionPath("Option").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, L"output_cut_file", 0, REG_SZ, reinterpret_cast<const BYTE*>(old.c_str()),
+                 static_cast<DWORD>((old.size() + 1) * sizeof(wchar_t)));
+  EXPECT_EQ(theApp.GetProfileString("Option", "output_cut_file", ""), u8"Z:\\tmp\\Café déjà vu\\sortie.wav");
+
+  // A new value reads back as written, and other programs read it as the same text.
+  const std::string path = u8"Z:\\Музыка\\日本語の歌 🎵.wav";
+  EXPECT_TRUE(theApp.WriteProfileString("Option", "output_cut_file", path.c_str()));
+  EXPECT_EQ(theApp.GetProfileString("Option", "output_cut_file", ""), path);
+  wchar_t stored[256] = {};
+  DWORD size = sizeof(stored);
+  EXPECT_EQ(RegQueryValueExW(key, L"output_cut_file", nullptr, nullptr, reinterpret_cast<BYTE*>(stored), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(std::wstring(stored), Wide(path));
+  RegCloseKey(key);
+}
+
 TEST_F(SettingsTest, MissingValuesGiveTheDefaultAndCreateTheSectionKey) {
   EXPECT_EQ(theApp.GetProfileString("Option", "output_cut_file", "c:\\output.wav"), "c:\\output.wav");
   EXPECT_EQ(theApp.GetProfileInt("Setup", "g_bFullscreen", 0), 0u);
