@@ -13,6 +13,7 @@
 #include "help/HelpRules.h"
 #include "help/WebLinks.h"
 #include "mainwnd/ConverterDlg.h"
+#include "winfw/Mbcs.h"
 
 HelpPlatform SystemHelpPlatform() {
   HelpPlatform platform;
@@ -31,7 +32,7 @@ HelpPlatform& CurrentHelpPlatform() {
 
 void CConverterDlg::OnHelpButton() {
   // The file is not looked for first: a missing help file is the viewer's to report.
-  const std::string commandLine = HelpCommandLine(theApp.m_strHelpFilePath);
+  const std::string commandLine = HelpCommandLine(theApp.m_strHelpFilePath, IsAnsiLeadByte);
   CurrentHelpPlatform().runCommand(commandLine.c_str(), SW_SHOW);
 }
 
