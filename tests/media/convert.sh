@@ -20,6 +20,10 @@ speech
 # A minute of stereo tone, for stopping during the job and for the data-length bound.
 [ -f conv-long.mp3 ] || sox -n -r 44100 -c 2 -b 16 -t wav - synth 60 sine 300 sine 500 gain -6 |
   lame --quiet -b 128 - conv-long.mp3
+# 5.1-channel AAC: the platform's decoders here play it but cannot deliver it as a stream.
+[ -f conv-surround.m4a ] || ffmpeg -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=48000:duration=3 \
+  -filter_complex "[0]asplit=6[a][b][c][d][e][f];[a][b][c][d][e][f]join=inputs=6:channel_layout=5.1" \
+  -c:a aac -b:a 192k conv-surround.m4a
 # Bad input.
 [ -f conv-empty.mp3 ] || : > conv-empty.mp3
 [ -f conv-text.mp3 ] || printf 'This is a text file with the name of an MP3 file.\n' > conv-text.mp3

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "app/ConverterApp.h"
 #include "app/Settings.h"
@@ -174,7 +175,9 @@ ModalAnswerer::~ModalAnswerer() {
   g_answerer = nullptr;
 }
 
-void ModalAnswerer::PressOnNextBox(int button) { m_answers.push_back({Kind::MessageBox, button, {}}); }
+void ModalAnswerer::PressOnNextBox(int button, std::function<void()> first) {
+  m_answers.push_back({Kind::MessageBox, button, {}, std::move(first)});
+}
 
 void ModalAnswerer::ChooseInNextFileDialog(const std::string& path) {
   m_answers.push_back({Kind::FileDialog, 0, path});
@@ -222,5 +225,6 @@ void ModalAnswerer::Poll() {
     return;
   }
   seen.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), ownedByMain, thread});
+  if (answer.first) answer.first();
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer.button)));
 }
