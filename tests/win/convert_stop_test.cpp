@@ -256,6 +256,7 @@ TEST_F(ConvertStopTest, ClosingWhileTheWorkersBoxIsOpenWaitsForTheAnswerWithTheW
       Sleep(4 * dlg.m_nStopWaitMs);  // the user reads the box
     });
     SendMessageA(h, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(dlg.WorkerLeftBehind());  // the close waited for the worker
     boxes = answers.seen;
     EXPECT_EQ(dlg.m_rtStart, 123);
   });
