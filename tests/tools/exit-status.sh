@@ -96,6 +96,7 @@ expect_complete_wav esc.wav
 # The output is a pipe that nobody reads: the worker's write never returns.
 wine "$build/sonbrel-drive.exe" pipe sonbrel-exit-stuck 90 </dev/null >/dev/null 2>&1 &
 pipe_holder=$!
+closed_at=$(date +%s.%N)
 close_stuck() {
   sleep 2
   closed_at=$(date +%s.%N)

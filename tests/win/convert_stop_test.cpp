@@ -248,7 +248,7 @@ TEST_F(ConvertStopTest, ClosingWhileTheWorkersBoxIsOpenWaitsForTheAnswerWithTheW
     Click(h, IDC_CONVERT);
     ASSERT_TRUE(PumpUntil([&] { return dlg.m_nWorkerBoxes > 0; }, 60000));
     // ...but not while the close waits. The box is answered by this thread's timer, which
-    // fires only while the window handles its messages, and only after the bound.
+    // fires only while the window handles its messages, and stays up past the bound.
     ModalAnswerer answers;
     answers.PressOnNextBox(IDOK, [&] {
       dlg.m_rtStart = 123;
