@@ -7,6 +7,7 @@
 
 #include "app/ConverterApp.h"
 #include "convert/JobArithmetic.h"
+#include "convert/JobMessages.h"
 #include "mainwnd/ConverterDlg.h"
 #include "media/DirectShow.h"
 #include "media/MediaPaths.h"
@@ -36,6 +37,26 @@ bool SameFile(const char* a, const char* b) {
   const std::wstring fullA = AnsiToWide(FullPath(a)), fullB = AnsiToWide(FullPath(b));
   return !fullA.empty() && CompareStringOrdinal(fullA.c_str(), -1, fullB.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
+
+bool IsUserInput(UINT msg) {
+  return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) ||
+         (msg >= WM_NCMOUSEMOVE && msg <= WM_NCXBUTTONDBLCLK);
+}
+
+// Handles every message waiting for this thread except the user's input to window and
+// its controls, which is dropped.
+void PumpAllButInput(HWND window) {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {  // for the loop that waits outside
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    if (IsUserInput(msg.message) && (msg.hwnd == window || IsChild(window, msg.hwnd))) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
 }  // namespace
 
 void CConverterDlg::OnConvert() {
@@ -47,37 +68,23 @@ void CConverterDlg::OnConvert() {
   if (m_bJobActive) return;  // a job is starting or finishing; never two at once
 
   UpdateData(TRUE);
-  if (m_szMediaPath[0] == '\0') {
-    MessageBox(kNoMedia, "Error", MB_OK);
-    return;
-  }
-  if (m_rtStart >= m_rtEnd) {
-    MessageBox(kBadRange, "Error", MB_OK);
-    return;
-  }
-  if (std::strlen(m_szMediaPath) > kMaxMediaPathChars) {
-    MessageBox(PathTooLongText(kMediaPathTooLong).c_str(), "Error", MB_OK);
-    return;
-  }
-  if (m_strOutputFile.size() > kMaxMediaPathChars) {
-    MessageBox(PathTooLongText(kOutputPathTooLong).c_str(), "Error", MB_OK);
-    return;
-  }
-  if (SameFile(m_strOutputFile.c_str(), m_szMediaPath)) {
-    MessageBox(kOutputIsMedia, "Error", MB_OK);
-    return;
-  }
-  if (FileExists(m_strOutputFile.c_str())) {
-    const std::string question = WithPath(kReplaceQuestion, m_strOutputFile);
+  ConvertRequest request = CurrentRequest();
+  if (!AcceptRequest(request)) return;
+  if (FileExists(request.outputPath.c_str())) {
+    const std::string question = WithPath(kReplaceQuestion, request.outputPath);
     if (MessageBox(question.c_str(), "Warning", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
-    DeleteFileA(m_strOutputFile.c_str());
+    // The old file stays until the worker opens the output for writing, which replaces
+    // it: a job that fails before that leaves it as it was. While the question was up the
+    // preview window could close the media: check again what the job will use.
+    request = CurrentRequest();
+    if (!AcceptRequest(request)) return;
   }
 
   // The previous worker has already done all it does with the dialog; only its return is left.
   if (m_hConvertThread) WaitForSingleObject(m_hConvertThread.Get(), INFINITE);
   m_hConvertThread.Reset();
-  // The worker's own copy, taken here: the output box may change while the job runs.
-  m_strJobOutputFile = m_strOutputFile;
+  // The worker's own copy: the media, the output box and the range may change while it runs.
+  m_job = request;
   // The job counts as running from here on, before its thread exists: a second press is
   // a stop request, and a stop request is never undone by the worker's start.
   m_bJobActive = true;
@@ -90,6 +97,26 @@ void CConverterDlg::OnConvert() {
     m_bJobActive = false;
     AfxMessageBox(kNoThread);
   }
+}
+
+ConvertRequest CConverterDlg::CurrentRequest() const {
+  return {m_szMediaPath, m_strOutputFile, m_rtStart, m_rtEnd};
+}
+
+bool CConverterDlg::AcceptRequest(const ConvertRequest& request) {
+  std::string refusal;
+  if (request.mediaPath.empty())
+    refusal = kNoMedia;
+  else if (request.start >= request.end)
+    refusal = kBadRange;
+  else if (request.mediaPath.size() > kMaxMediaPathChars)
+    refusal = PathTooLongText(kMediaPathTooLong);
+  else if (request.outputPath.size() > kMaxMediaPathChars)
+    refusal = PathTooLongText(kOutputPathTooLong);
+  else if (SameFile(request.outputPath.c_str(), request.mediaPath.c_str()))
+    refusal = kOutputIsMedia;
+  if (!refusal.empty()) MessageBox(refusal.c_str(), "Error", MB_OK);
+  return refusal.empty();
 }
 
 BOOL CConverterDlg::FileExists(const char* path) {
@@ -106,23 +133,24 @@ void CConverterDlg::StopConversionAndWait() {
   if (!m_hConvertThread) return;
   m_bStopped = 1;
   // The worker sends the caption and the bar's position here and waits for them to be
-  // handled: handle sent messages, and only those, until it has ended.
+  // handled, and its boxes must stay answerable: everything is handled meanwhile except
+  // the user's input to this window. Only the time the worker spends in its own calls
+  // counts towards the bound, never the time its boxes wait for the user.
   const HANDLE thread = m_hConvertThread.Get();
-  while (MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  DWORD busyMs = 0;
+  DWORD last = GetTickCount();
+  while (MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    PumpAllButInput(m_hWnd);
+    const DWORD now = GetTickCount();
+    if (m_nWorkerBoxes == 0) busyMs += now - last;
+    last = now;
+    if (busyMs >= m_nStopWaitMs) return;  // stuck in a platform call: left behind
   }
   m_hConvertThread.Reset();
 }
 
-void CConverterDlg::OnOK() {
-  StopConversionAndWait();
-  CDialog::OnOK();
-}
-
-void CConverterDlg::OnCancel() {
-  StopConversionAndWait();
-  CDialog::OnCancel();
+bool CConverterDlg::WorkerLeftBehind() const {
+  return m_hConvertThread && WaitForSingleObject(m_hConvertThread.Get(), 0) == WAIT_TIMEOUT;
 }
 
 unsigned CConverterDlg::ConvertThreadProc(void* param) {
@@ -134,12 +162,15 @@ void CConverterDlg::RunConversion() {
   // Convert has already marked the job running (m_bStopped 0, caption "Stop"); a stop
   // request made since then stays in force.
   {
-    ComInit com;  // for this job's streaming objects
-    char mediaPath[MAX_PATH];
-    std::memcpy(mediaPath, m_szMediaPath, sizeof(mediaPath));
-    mediaPath[MAX_PATH - 1] = '\0';
+    // The multithreaded apartment: this thread waits without pumping messages, and the
+    // platform's own streaming threads live there too.
+    ComInit com(COINIT_MULTITHREADED);
+    const std::string mediaPath = m_job.mediaPath;
     ComPtr<IMultiMediaStream> stream;
-    if (SUCCEEDED(OpenMediaStream(mediaPath, stream.Out()))) WriteWaveFile(stream.Get());
+    if (SUCCEEDED(OpenMediaStream(mediaPath.c_str(), stream.Out())))
+      WriteWaveFile(stream.Get());
+    else
+      ShowWorkerMessage(kCannotStream, mediaPath);
   }
   m_ctlProgress.SetPos(0);
   m_bStopped = 1;

@@ -13,11 +13,24 @@ constexpr std::uint32_t kSampleBufferBytes = 5000;
 // The largest data length the signed 32-bit count and the header's fields hold.
 constexpr std::int64_t kMaxWavDataBytes = 0x7FFFFFFF;
 
+// What one job converts, fixed on the user-interface thread before its worker starts.
+struct ConvertRequest {
+  std::string mediaPath;
+  std::string outputPath;
+  ReferenceTime start = 0;
+  ReferenceTime end = 0;
+};
+
 // (end - start) x 1e-7 x average bytes per second in double precision, truncated.
 std::int64_t ByteBudget(ReferenceTime start, ReferenceTime end, std::uint32_t avgBytesPerSec);
 
 // (written / budget) x 1000 in double precision, truncated; above 1000 gives 1000.
 int ProgressPosition(std::int32_t written, std::int64_t budget);
+
+// The valid bytes a filled sample reports, never more than its buffer holds.
+inline std::uint32_t ValidBufferBytes(std::uint32_t reported) {
+  return reported < kSampleBufferBytes ? reported : kSampleBufferBytes;
+}
 
 // True when appending size bytes to written would pass limit.
 inline bool WouldPassDataLimit(std::int32_t written, std::uint32_t size, std::int64_t limit) {

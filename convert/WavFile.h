@@ -18,6 +18,19 @@ constexpr long kDataLengthOffset = 40;
 constexpr long kRiffLengthOffset = 4;
 constexpr long kFormatOffset = 20;
 
+// The format as an audio stream reports it: a WAVEFORMATEX (18 bytes) and, when its tag
+// is the extensible one, the extension after it (valid bits, channel mask, sub-format).
+constexpr std::size_t kReportedFormatRoom = 40;
+constexpr std::uint16_t kFormatTagPcm = 1;
+constexpr std::uint16_t kFormatTagIeeeFloat = 3;
+constexpr std::uint16_t kFormatTagExtensible = 0xFFFE;
+
+// The header's 16-byte format record for a reported format (size bytes at reported):
+// PCM and IEEE float as they are; the extensible tag becomes its sub-format's tag, PCM
+// or IEEE float, with the other five values as reported. False for any other format,
+// which the 16-byte record cannot describe.
+bool HeaderFormatRecord(const unsigned char* reported, std::size_t size, unsigned char record[kPcmFormatRecordSize]);
+
 // Begin: the template as one 44-byte item at the current (start) position.
 bool WriteWavHeaderTemplate(std::FILE* file);
 // Append: true when all size bytes were written.

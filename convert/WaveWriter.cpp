@@ -1,86 +1,109 @@
 // The worker's decode-and-write loop: the primary audio stream as PCM, 5000 bytes at a
 // time, after the WAV header template, which is patched at the end.
+#include <windows.h>
+#include <mmreg.h>
+
 #include <cstddef>
 #include <cstdio>
 #include <string>
 
 #include "convert/JobArithmetic.h"
+#include "convert/JobMessages.h"
 #include "convert/WavFile.h"
 #include "mainwnd/ConverterDlg.h"
 #include "media/DirectShow.h"
 
 namespace {
 constexpr std::size_t kFileBufferBytes = 64 * 1024;
-constexpr char kCannotOpen[] = "Can not open %s";
-constexpr char kCannotWrite[] = "Can not write %s";
-constexpr char kRangeTooLong[] = "The range is too long for a WAV file. Only its beginning was converted.";
-
 static_assert(offsetof(WAVEFORMATEX, cbSize) == kPcmFormatRecordSize,
               "the first 16 bytes of WAVEFORMATEX are the PCM format record");
-
-void ShowWorkerError(const char* format, const std::string& path) {
-  MessageBoxA(nullptr, WithPath(format, path).c_str(), "Error", MB_OK);  // no owner: the dialog stays usable
-}
+static_assert(sizeof(WAVEFORMATEXTENSIBLE) == kReportedFormatRoom, "room for the extensible format record");
 }  // namespace
 
+void CConverterDlg::ShowWorkerMessage(const char* format, const std::string& path) {
+  // Counted, so that a close waiting for this job never gives up while the user reads.
+  ++m_nWorkerBoxes;
+  ::MessageBoxA(nullptr, WithPath(format, path).c_str(), "Error", MB_OK);  // no owner: the dialog stays usable
+  --m_nWorkerBoxes;
+}
+
 HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
+  const ConvertRequest& job = m_job;  // fixed by Convert before this thread started
   // Declared in the order that releases the sample before its data object and buffer.
   UniqueLocalMemory buffer;
   ComPtr<IAudioData> audioData;
   ComPtr<IAudioStreamSample> sample;
-  WAVEFORMATEX format = {};
+  // Room for the extensible record, should the stream report one.
+  WAVEFORMATEXTENSIBLE reported = {};
+  WAVEFORMATEX& format = reported.Format;
+  unsigned char formatRecord[kPcmFormatRecordSize] = {};
+  // A set-up step that fails ends the job with a word about the media file.
+  const auto refuse = [&](const char* text, HRESULT hr) {
+    ShowWorkerMessage(text, job.mediaPath);
+    return hr;
+  };
   {
     ComPtr<IMediaStream> mediaStream;
     HRESULT hr = stream->GetMediaStream(MSPID_PrimaryAudio, mediaStream.Out());
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return refuse(kCannotStream, hr);
     ComPtr<IAudioMediaStream> audioStream;
     hr = audioStream.QueryFrom(mediaStream.Get());
     mediaStream.Reset();
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return refuse(kCannotStream, hr);
     hr = CreateAudioData(audioData);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return refuse(kCannotPrepare, hr);
     buffer.Reset(LocalAlloc(LMEM_FIXED, kSampleBufferBytes));
-    if (!buffer) return E_OUTOFMEMORY;
+    if (!buffer) return refuse(kCannotPrepare, E_OUTOFMEMORY);
     audioStream->GetFormat(&format);
+    // Checked before the output is opened: a refused format replaces no file.
+    if (!HeaderFormatRecord(reinterpret_cast<const unsigned char*>(&reported), sizeof(reported), formatRecord))
+      return refuse(kFormatRefused, 1);
     audioData->SetBuffer(kSampleBufferBytes, static_cast<BYTE*>(buffer.Get()), 0);
     audioData->SetFormat(&format);
     hr = audioStream->CreateSample(audioData.Get(), 0, sample.Out());
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return refuse(kCannotPrepare, hr);
   }  // the audio stream is released here, whatever the result
 
-  const std::string outputPath = m_strJobOutputFile;
+  const std::string& outputPath = job.outputPath;
   UniqueStdioFile file(std::fopen(outputPath.c_str(), "wb"));
   if (!file) {
-    ShowWorkerError(kCannotOpen, outputPath);
+    ShowWorkerMessage(kCannotOpen, outputPath);
     return 1;
   }
   // A larger stream buffer: far fewer system calls for the same bytes.
   std::setvbuf(file.Get(), nullptr, _IOFBF, kFileBufferBytes);
-  if (!WriteWavHeaderTemplate(file.Get())) return 1;
+  if (!WriteWavHeaderTemplate(file.Get())) {
+    ShowWorkerMessage(kCannotWrite, outputPath);
+    return 1;
+  }
 
   std::int32_t written = 0;
-  const ReferenceTime start = m_rtStart;
-  const ReferenceTime end = m_rtEnd;
+  const ReferenceTime start = job.start;
+  const ReferenceTime end = job.end;
   stream->Seek(start);
   const std::int64_t budget = ByteBudget(start, end, format.nAvgBytesPerSec);
   const std::int64_t dataLimit = m_nMaxDataBytes;
   bool stoppedAtLimit = false;
+  const char* failure = nullptr;  // told once the file is complete
 
   UniqueKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+  if (!event) failure = kCannotPrepare;
   if (event) {
     SampleFiller filler;
     int shownPosition = 0;  // every job starts with the bar at 0
     for (;;) {
       const HRESULT hr = filler.Fill(sample.Get(), event.Get());
+      if (FAILED(hr) && written == 0) failure = kNoAudioDelivered;
       if (FAILED(hr) || hr == MS_S_ENDOFSTREAM) break;
-      DWORD valid = 0;
-      audioData->GetInfo(nullptr, nullptr, &valid);
+      DWORD reportedBytes = 0;
+      audioData->GetInfo(nullptr, nullptr, &reportedBytes);
+      const DWORD valid = ValidBufferBytes(reportedBytes);
       if (WouldPassDataLimit(written, valid, dataLimit)) {
         stoppedAtLimit = true;
         break;
       }
       if (!AppendAudio(file.Get(), buffer.Get(), valid)) {
-        ShowWorkerError(kCannotWrite, outputPath);
+        ShowWorkerMessage(kCannotWrite, outputPath);
         return 1;
       }
       written += static_cast<std::int32_t>(valid);
@@ -96,16 +119,16 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
     }
   }
 
-  if (PatchWavHeader(file.Get(), written, reinterpret_cast<const unsigned char*>(&format)) !=
-      PatchResult::Complete) {
-    ShowWorkerError(kCannotWrite, outputPath);
+  if (PatchWavHeader(file.Get(), written, formatRecord) != PatchResult::Complete) {
+    ShowWorkerMessage(kCannotWrite, outputPath);
     return 1;
   }
   // Closing writes what the stream still buffers: a failure there is a failed write too.
   if (std::fclose(file.Release()) != 0) {
-    ShowWorkerError(kCannotWrite, outputPath);
+    ShowWorkerMessage(kCannotWrite, outputPath);
     return 1;
   }
-  if (stoppedAtLimit) ::MessageBoxA(nullptr, kRangeTooLong, "Error", MB_OK);
+  if (failure) ShowWorkerMessage(failure, job.mediaPath);
+  if (stoppedAtLimit) ShowWorkerMessage(kRangeTooLong, outputPath);
   return 0;
 }

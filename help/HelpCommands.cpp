@@ -39,7 +39,7 @@ namespace {
 // its short name where the file system has one.
 std::string ViewerReadablePath(const std::string& path) {
   const bool ascii = std::all_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  const std::string folder = DirectoryWithBackslash(path);
+  const std::string folder = DirectoryWithBackslash(path, IsAnsiLeadByte);
   if (ascii || folder.empty()) return path;
   const std::wstring wide = AnsiToWide(folder);
   std::vector<wchar_t> shortName(GetShortPathNameW(wide.c_str(), nullptr, 0) + 1);
@@ -51,7 +51,7 @@ std::string ViewerReadablePath(const std::string& path) {
 
 void CConverterDlg::OnHelpButton() {
   // The file is not looked for first: a missing help file is the viewer's to report.
-  const std::string commandLine = HelpCommandLine(ViewerReadablePath(theApp.m_strHelpFilePath));
+  const std::string commandLine = HelpCommandLine(ViewerReadablePath(theApp.m_strHelpFilePath), IsAnsiLeadByte);
   CurrentHelpPlatform().runCommand(commandLine.c_str(), SW_SHOW);
 }
 

@@ -2,8 +2,8 @@
 
 #include "app/ModulePath.h"
 
-std::string HelpCommandLine(const std::string& helpFilePath) {
-  return "hh.exe " + DirectoryWithBackslash(helpFilePath) + "help.chm::/Introduction.htm";
+std::string HelpCommandLine(const std::string& helpFilePath, LeadByteTest isLeadByte) {
+  return "hh.exe " + DirectoryWithBackslash(helpFilePath, isLeadByte) + "help.chm::/Introduction.htm";
 }
 
 std::int32_t StoredTimeBits(std::int64_t now) {

@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include "app/PathText.h"
+
 // "hh.exe " + the directory of helpFilePath (up to and including its last backslash)
 // + "help.chm::/Introduction.htm". No quotes, even when the directory holds spaces.
-std::string HelpCommandLine(const std::string& helpFilePath);
+std::string HelpCommandLine(const std::string& helpFilePath, LeadByteTest isLeadByte);
 
 // 180 days of 86400 seconds: the question comes only when more time has passed.
 constexpr std::int64_t kUpdateQuestionPeriod = 15552000;

@@ -53,6 +53,7 @@ bool CConverterDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       OnCommand(IDC_OPEN, BN_CLICKED, &D::OnOpenFile),
       OnMessage(WM_DROPFILES, &D::OnDropFiles),
       OnMessage(WM_CLOSE, &D::OnClose),
+      OnMessage(WM_DESTROY, &D::OnDestroy),
       OnNotify(IDC_SLIDER, NM_RELEASEDCAPTURE, &D::OnSliderReleased),
       OnCommand(IDC_PLAY, BN_CLICKED, &D::OnPlay),
       OnCommand(IDC_PAUSE, BN_CLICKED, &D::OnPause),
@@ -101,7 +102,7 @@ BOOL CConverterDlg::OnInitDialog() {
   SetIcon(m_hIcon, TRUE);
   SetIcon(m_hIcon, FALSE);
 
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // balanced by OnClose
+  m_bComInitialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));  // balanced by EndSession
 
   m_osvi.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
 #if defined(__GNUC__)
@@ -133,12 +134,42 @@ BOOL CConverterDlg::OnInitDialog() {
 }
 
 LRESULT CConverterDlg::OnClose(WPARAM, LPARAM) {
-  StopConversionAndWait();
-  ClosePreview();
-  CoUninitialize();
+  if (m_nSession != Session::Open) return 0;  // already on its way out
+  EndSession();
   theApp.WriteProfileString(settings::kOptionSection, settings::kOutputFileKey, m_strOutputFile.c_str());
   PromptUpdateCheck(kProductPageUrl);
   return Default();  // issues Cancel, which ends the dialog
+}
+
+// Esc and Enter (and the hidden Exit button) store nothing and ask nothing.
+void CConverterDlg::OnOK() {
+  if (m_nSession == Session::Ending) return;  // a close waits for the job
+  EndSession();
+  CDialog::OnOK();
+}
+
+void CConverterDlg::OnCancel() {
+  if (m_nSession == Session::Ending) return;
+  EndSession();
+  CDialog::OnCancel();
+}
+
+// For a dialog ended any other way, the session ends with its window.
+LRESULT CConverterDlg::OnDestroy(WPARAM, LPARAM) {
+  EndSession();
+  return Default();
+}
+
+void CConverterDlg::EndSession() {
+  if (m_nSession != Session::Open) return;
+  m_nSession = Session::Ending;
+  StopConversionAndWait();
+  // The preview's graph and COM must be gone before the process ends: the platform's
+  // media threads fault when a process exits under a live graph.
+  ClosePreview();
+  if (m_bComInitialized) CoUninitialize();
+  m_bComInitialized = false;
+  m_nSession = Session::Ended;
 }
 
 void CConverterDlg::OnCloseMedia() {

@@ -41,17 +41,40 @@ class CConverterDlg : public CDialog {
   static BOOL FileExists(const char* path);
   static unsigned ConvertThreadProc(void* param);
   void RunConversion();
+  // Convert's request from the members, and its checks (each refusal in a box owned by
+  // the dialog); AcceptRequest is true when the request may run.
+  ConvertRequest CurrentRequest() const;
+  bool AcceptRequest(const ConvertRequest& request);
+  // A box of the worker's: caption "Error", no owner, the path in place of %s.
+  void ShowWorkerMessage(const char* format, const std::string& path);
   HRESULT OpenMediaStream(const char* path, IMultiMediaStream** stream);
   HRESULT WriteWaveFile(IMultiMediaStream* stream);
-  // Stops a running job and waits for it to end, handling the messages it sends meanwhile.
+  // Stops a running job and waits for it to end (see m_nStopWaitMs), keeping the window
+  // alive meanwhile.
   void StopConversionAndWait();
-  // Esc and Enter end the dialog without WM_CLOSE: they, too, stop and wait for a job.
+  // True when closing gave up waiting for a worker that is still in a platform call: it
+  // refers to this dialog, so the process must end before the dialog goes.
+  bool WorkerLeftBehind() const;
+  // Esc and Enter end the dialog without WM_CLOSE: they, too, end the session first.
   void OnOK() override;
   void OnCancel() override;
   UniqueKernelHandle m_hConvertThread;        // the job's worker, until joined
   std::atomic<bool> m_bJobActive{false};      // from Convert's start of a job until its worker ends
   std::int64_t m_nMaxDataBytes = kMaxWavDataBytes;  // data length bound; lowered by tests
-  std::string m_strJobOutputFile;             // the output path the running job writes
+  ConvertRequest m_job;                       // what the running job converts, fixed when it starts
+  std::atomic<int> m_nWorkerBoxes{0};         // the worker's message boxes now open
+  // How long closing waits for a stopped job, not counting the time the worker's boxes
+  // are open. A worker still busy after that is stuck in a platform call: it is left
+  // behind, and the process ends without it (CConverterApp::InitInstance).
+  DWORD m_nStopWaitMs = 5000;
+
+  // --- Shutdown ---
+  // Ends what the dialog started, whichever way it ends: the job, the preview and COM on
+  // this thread. The first call does it; later calls do nothing.
+  void EndSession();
+  enum class Session { Open, Ending, Ended };
+  Session m_nSession = Session::Open;
+  bool m_bComInitialized = false;
 
   // --- Output location ---
   std::string GetDefaultOutputPath(const char* section, const char* key, const char* fallback, int folder);
@@ -88,6 +111,7 @@ class CConverterDlg : public CDialog {
   LRESULT OnPaint(WPARAM wp, LPARAM lp);
   LRESULT OnQueryDragIcon(WPARAM wp, LPARAM lp);
   LRESULT OnClose(WPARAM wp, LPARAM lp);
+  LRESULT OnDestroy(WPARAM wp, LPARAM lp);
   void OnConvert();
   void OnOpenFile();
   bool AskForMediaFile(std::string& chosen);

@@ -44,8 +44,8 @@ HINSTANCE AfxGetInstanceHandle() { return g_pApp ? g_pApp->m_hInstance : GetModu
 void CWinApp::Startup(HINSTANCE instance) {
   m_hInstance = instance;
   const std::string path = ModuleFileName(instance);
-  m_strAppName = ModuleBaseName(path);
-  m_strHelpFilePath = ReplaceExtension(path, ".HLP");
+  m_strAppName = ModuleBaseName(path, IsAnsiLeadByte);
+  m_strHelpFilePath = ReplaceExtension(path, ".HLP", IsAnsiLeadByte);
 }
 
 int CWinApp::Run(HINSTANCE instance) {

@@ -22,6 +22,10 @@ make_file conv-video.avi ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x
 # A minute of stereo tone, for stopping during the job and for the data-length bound.
 long_tone() { sox -n -r 44100 -c 2 -b 16 -t wav - synth 60 sine 300 sine 500 gain -6 | lame --quiet -b 128 - -; }
 make_file conv-long.mp3 long_tone
+# 5.1-channel AAC: the platform's decoders here play it but cannot deliver it as a stream.
+make_file conv-surround.m4a ffmpeg -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=48000:duration=3 \
+  -filter_complex "[0]asplit=6[a][b][c][d][e][f];[a][b][c][d][e][f]join=inputs=6:channel_layout=5.1" \
+  -c:a aac -b:a 192k {}
 # Bad input.
 make_file conv-empty.mp3 true
 make_file conv-text.mp3 printf 'This is a text file with the name of an MP3 file.\n'

@@ -5,17 +5,17 @@
 #include "help/HelpRules.h"
 
 TEST(HelpCommandLine, DirectoryOfTheExecutableUnquotedEvenWithSpaces) {
-  EXPECT_EQ(HelpCommandLine("D:\\Tools\\Convert\\Sonbrel.HLP"), "hh.exe D:\\Tools\\Convert\\help.chm::/Introduction.htm");
-  EXPECT_EQ(HelpCommandLine("D:\\Program Files\\Convert\\Sonbrel.HLP"),
+  EXPECT_EQ(HelpCommandLine("D:\\Tools\\Convert\\Sonbrel.HLP", NoLeadBytes), "hh.exe D:\\Tools\\Convert\\help.chm::/Introduction.htm");
+  EXPECT_EQ(HelpCommandLine("D:\\Program Files\\Convert\\Sonbrel.HLP", NoLeadBytes),
             "hh.exe D:\\Program Files\\Convert\\help.chm::/Introduction.htm");
-  EXPECT_EQ(HelpCommandLine("C:\\Sonbrel.HLP"), "hh.exe C:\\help.chm::/Introduction.htm");
+  EXPECT_EQ(HelpCommandLine("C:\\Sonbrel.HLP", NoLeadBytes), "hh.exe C:\\help.chm::/Introduction.htm");
 }
 
 TEST(HelpCommandLine, PathWithoutBackslashGivesAnEmptyDirectory) {
-  EXPECT_EQ(HelpCommandLine("Sonbrel.HLP"), "hh.exe help.chm::/Introduction.htm");
-  EXPECT_EQ(HelpCommandLine(""), "hh.exe help.chm::/Introduction.htm");
+  EXPECT_EQ(HelpCommandLine("Sonbrel.HLP", NoLeadBytes), "hh.exe help.chm::/Introduction.htm");
+  EXPECT_EQ(HelpCommandLine("", NoLeadBytes), "hh.exe help.chm::/Introduction.htm");
   // Only the backslash separates directories on this path.
-  EXPECT_EQ(HelpCommandLine("dir/Sonbrel.HLP"), "hh.exe help.chm::/Introduction.htm");
+  EXPECT_EQ(HelpCommandLine("dir/Sonbrel.HLP", NoLeadBytes), "hh.exe help.chm::/Introduction.htm");
 }
 
 namespace {

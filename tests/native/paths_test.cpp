@@ -5,6 +5,7 @@
 #include "app/ModulePath.h"
 #include "app/PathText.h"
 #include "convert/OutputPathRules.h"
+#include "help/HelpRules.h"
 
 namespace {
 // Shift-JIS style lead bytes: their trail byte may be 0x5C, the backslash.
@@ -12,13 +13,23 @@ bool ShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0x
 }  // namespace
 
 TEST(ModulePath, BaseNameDecidesTheApplicationName) {
-  EXPECT_EQ(ModuleBaseName("C:\\Program Files\\Sonbrel\\Sonbrel.exe"), "Sonbrel");
-  EXPECT_EQ(ModuleBaseName("Z:\\tmp\\renamed.copy.exe"), "renamed.copy");
-  EXPECT_EQ(ModuleBaseName("C:\\dir.d\\noext"), "noext");
-  EXPECT_EQ(ReplaceExtension("C:\\dir.d\\Sonbrel.exe", ".HLP"), "C:\\dir.d\\Sonbrel.HLP");
-  EXPECT_EQ(ReplaceExtension("C:\\dir.d\\noext", ".HLP"), "C:\\dir.d\\noext.HLP");
-  EXPECT_EQ(DirectoryWithBackslash("D:\\Tools\\Convert\\Sonbrel.HLP"), "D:\\Tools\\Convert\\");
-  EXPECT_EQ(DirectoryWithBackslash("Sonbrel.HLP"), "");
+  EXPECT_EQ(ModuleBaseName("C:\\Program Files\\Sonbrel\\Sonbrel.exe", NoLeadBytes), "Sonbrel");
+  EXPECT_EQ(ModuleBaseName("Z:\\tmp\\renamed.copy.exe", NoLeadBytes), "renamed.copy");
+  EXPECT_EQ(ModuleBaseName("C:\\dir.d\\noext", NoLeadBytes), "noext");
+  EXPECT_EQ(ReplaceExtension("C:\\dir.d\\Sonbrel.exe", ".HLP", NoLeadBytes), "C:\\dir.d\\Sonbrel.HLP");
+  EXPECT_EQ(ReplaceExtension("C:\\dir.d\\noext", ".HLP", NoLeadBytes), "C:\\dir.d\\noext.HLP");
+  EXPECT_EQ(DirectoryWithBackslash("D:\\Tools\\Convert\\Sonbrel.HLP", NoLeadBytes), "D:\\Tools\\Convert\\");
+  EXPECT_EQ(DirectoryWithBackslash("Sonbrel.HLP", NoLeadBytes), "");
+}
+
+TEST(ModulePath, TrailByteThatLooksLikeABackslashStaysInTheName) {
+  // An executable whose name begins with the double-byte character "\x95\x5C".
+  const std::string exe = "D:\\Tools\\\x95\x5Cname.exe";
+  EXPECT_EQ(ModuleBaseName(exe, ShiftJisLead), "\x95\x5Cname");
+  const std::string help = ReplaceExtension(exe, ".HLP", ShiftJisLead);
+  EXPECT_EQ(help, "D:\\Tools\\\x95\x5Cname.HLP");
+  EXPECT_EQ(DirectoryWithBackslash(help, ShiftJisLead), "D:\\Tools\\");
+  EXPECT_EQ(HelpCommandLine(help, ShiftJisLead), "hh.exe D:\\Tools\\help.chm::/Introduction.htm");
 }
 
 TEST(OutputPath, FileNamePartStartsAtTheLastBackslash) {

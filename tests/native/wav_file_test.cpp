@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "convert/JobArithmetic.h"
@@ -136,6 +137,55 @@ TEST(WavHeader, AppendReportsAShortWrite) {
   const unsigned char data[10] = {};
   EXPECT_FALSE(AppendAudio(f, data, sizeof(data)));
   std::fclose(f);
+}
+
+namespace {
+// A format as a stream reports it: 6 channels, 48000 Hz, 24 bits in 4-byte containers,
+// with the given tag and, for the extensible tag, the sub-format whose first bytes are subTag.
+std::vector<unsigned char> Reported(std::uint16_t tag, std::uint16_t subTag, std::uint16_t extraSize = 22) {
+  std::vector<unsigned char> f = {static_cast<unsigned char>(tag), static_cast<unsigned char>(tag >> 8),
+                                  6, 0, 0x80, 0xBB, 0, 0, 0x00, 0x65, 0x11, 0, 24, 0, 32, 0,
+                                  static_cast<unsigned char>(extraSize), 0,
+                                  24, 0, 0x3F, 0, 0, 0,  // valid bits, channel mask (5.1)
+                                  static_cast<unsigned char>(subTag), static_cast<unsigned char>(subTag >> 8),
+                                  0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+  EXPECT_EQ(f.size(), kReportedFormatRoom);
+  return f;
+}
+
+// The record the header gets, or "refused".
+std::string RecordFor(const std::vector<unsigned char>& reported) {
+  unsigned char record[kPcmFormatRecordSize] = {};
+  if (!HeaderFormatRecord(reported.data(), reported.size(), record)) return "refused";
+  return std::string(record, record + sizeof(record));
+}
+
+std::string RecordWithTag(const std::vector<unsigned char>& reported, unsigned char tag) {
+  std::string record(reported.begin(), reported.begin() + kPcmFormatRecordSize);
+  record[0] = static_cast<char>(tag);
+  record[1] = 0;
+  return record;
+}
+}  // namespace
+
+TEST(WavFormat, ExtensibleBecomesItsSubFormatsTagAndAnythingElseIsRefused) {
+  const auto pcm = Reported(kFormatTagPcm, 0, 0);
+  EXPECT_EQ(RecordFor(pcm), RecordWithTag(pcm, 1));
+  const auto ext = Reported(kFormatTagExtensible, kFormatTagPcm);
+  EXPECT_EQ(RecordFor(ext), RecordWithTag(ext, 1));  // the other five values as reported
+  const auto extFloat = Reported(kFormatTagExtensible, kFormatTagIeeeFloat);
+  EXPECT_EQ(RecordFor(extFloat), RecordWithTag(extFloat, 3));
+  EXPECT_EQ(RecordFor(Reported(kFormatTagIeeeFloat, 0, 0)), RecordWithTag(extFloat, 3));
+
+  EXPECT_EQ(RecordFor(Reported(kFormatTagExtensible, 2)), "refused");           // ADPCM sub-format
+  EXPECT_EQ(RecordFor(Reported(kFormatTagExtensible, kFormatTagPcm, 0)), "refused");  // no extension given
+  auto otherGuid = ext;
+  otherGuid[39] = 0x70;
+  EXPECT_EQ(RecordFor(otherGuid), "refused");
+  EXPECT_EQ(RecordFor(Reported(2, 0, 0)), "refused");  // a compressed tag
+  auto shortReport = ext;
+  shortReport.resize(18);  // the platform gave no room for the extension
+  EXPECT_EQ(RecordFor(shortReport), "refused");
 }
 
 TEST(JobArithmetic, BudgetIsTruncatedDoublePrecision) {

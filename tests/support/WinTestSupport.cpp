@@ -194,14 +194,16 @@ ModalAnswerer::~ModalAnswerer() {
   g_answerer = nullptr;
 }
 
-void ModalAnswerer::PressOnNextBox(int button) { m_answers.push_back({Kind::MessageBox, button, {}}); }
+void ModalAnswerer::PressOnNextBox(int button, std::function<void()> first) {
+  m_answers.push_back({Kind::MessageBox, button, {}, std::move(first)});
+}
 
 void ModalAnswerer::ChooseInNextFileDialog(const std::string& path) {
-  m_answers.push_back({Kind::FileDialog, 0, path});
+  m_answers.push_back({Kind::FileDialog, 0, path, {}});
 }
 
 void ModalAnswerer::PressInNextDialog(const std::string& caption, int button) {
-  m_answers.push_back({Kind::Dialog, button, caption});
+  m_answers.push_back({Kind::Dialog, button, caption, {}});
 }
 
 void CALLBACK ModalAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
@@ -242,5 +244,6 @@ void ModalAnswerer::Poll() {
     return;
   }
   seen.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), ownedByMain, thread});
+  if (answer.first) answer.first();
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer.button)));
 }

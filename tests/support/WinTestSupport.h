@@ -62,8 +62,9 @@ class ModalAnswerer {
   ModalAnswerer(const ModalAnswerer&) = delete;
   ModalAnswerer& operator=(const ModalAnswerer&) = delete;
 
-  // The next message box is answered with this button (IDOK, IDYES, IDNO...).
-  void PressOnNextBox(int button);
+  // The next message box is answered with this button (IDOK, IDYES, IDNO...); with
+  // first, that runs once the box is up, just before the button is pressed.
+  void PressOnNextBox(int button, std::function<void()> first = nullptr);
   // The next file dialog gets this path typed in and OK pressed (empty: Cancel).
   void ChooseInNextFileDialog(const std::string& path);
   // The next dialog with this caption gets this button pressed; its static texts are
@@ -79,6 +80,7 @@ class ModalAnswerer {
     Kind kind;
     int button;
     std::string text;  // the path to type, or the dialog's caption
+    std::function<void()> first;
   };
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
   void Poll();

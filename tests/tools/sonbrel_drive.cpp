@@ -7,8 +7,13 @@
 //   sonbrel-drive waitfor TITLE [seconds]   waits until a top-level window TITLE exists
 //   sonbrel-drive click TITLE ID [seconds]  clicks control ID in window TITLE
 //   sonbrel-drive close TITLE [seconds]     sends WM_CLOSE to window TITLE
+//   sonbrel-drive key ID VK       presses key VK (a number) in control ID of the main window (0: the window)
+//   sonbrel-drive settext ID TEXT sets the text of control ID of the main window
+//   sonbrel-drive waitprogress [seconds]    waits until the progress bar has moved
+//   sonbrel-drive pipe NAME SECONDS         holds \\.\pipe\NAME open for writers and never reads it
 // Exit code 0 on success, 1 when the window or a dialog did not show up, 2 for bad usage.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -131,11 +136,22 @@ int Open(HWND main, const char* path) {
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: sonbrel-drive wait | open <path> | play | title <text> | gettitle | "
-                 "waitfor|close TITLE [seconds] | click TITLE ID [seconds]\n");
+                 "waitfor|close TITLE [seconds] | click TITLE ID [seconds] | key ID VK | settext ID TEXT | "
+                 "waitprogress [seconds] | pipe NAME SECONDS\n");
     return 2;
   }
   const std::string command = argv[1];
   if (command == "waitfor" || command == "click" || command == "close") return OnWindow(argc, argv);
+  if (command == "pipe" && argc == 4) {
+    // A file whose writes stop returning once its small buffer is full.
+    const std::string name = std::string("\\\\.\\pipe\\") + argv[2];
+    HANDLE pipe = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0,
+                                   nullptr);
+    if (pipe == INVALID_HANDLE_VALUE) return 1;
+    Sleep(static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)) * 1000);
+    CloseHandle(pipe);
+    return 0;
+  }
   HWND main = WaitForMainWindow(kPatienceMs);
   if (!main) {
     std::fprintf(stderr, "Sonbrel's main window did not show up\n");
@@ -149,6 +165,27 @@ int main(int argc, char** argv) {
   }
   if (command == "title" && argc == 3) {
     SetDlgItemTextA(main, IDC_TITLE, argv[2]);
+    return 0;
+  }
+  if (command == "key" && argc == 4) {
+    const int id = std::atoi(argv[2]);
+    HWND target = id ? GetDlgItem(main, id) : main;
+    const WPARAM key = static_cast<WPARAM>(std::atoi(argv[3]));
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+    return 0;
+  }
+  if (command == "settext" && argc == 4) {
+    SetDlgItemTextA(main, std::atoi(argv[2]), argv[3]);
+    return 0;
+  }
+  if (command == "waitprogress") {
+    const DWORD seconds = argc > 2 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)) : 20;
+    const DWORD start = GetTickCount();
+    while (SendMessageA(GetDlgItem(main, IDC_PROGRESS), PBM_GETPOS, 0, 0) <= 0) {
+      if (GetTickCount() - start >= seconds * 1000) return 1;
+      Sleep(50);
+    }
     return 0;
   }
   if (command == "gettitle") {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "convert/WavFile.h"
+#include "win/PreviewTestHelpers.h"
 #include "win/convert_helpers.h"
 
 using namespace convtest;
@@ -56,14 +57,45 @@ Outcome OpenBadAndConvert(const std::string& badPath, const std::string& out) {
   return outcome;
 }
 
-// The output either does not exist or is a complete WAV file.
-void ExpectNoFileOrCompleteWav(const std::string& out) {
-  if (!Exists(out)) return;
-  ExpectCompleteWav(ReadBytes(out));
-}
-
 const char kProbeFailed[] =
     "Cannot open the file and get the total time. You need to install appropriate decoders.\nOr the file is corrupt.";
+
+// The worker's word when the media's audio cannot be had as a stream.
+std::string CannotStream(const std::string& media) {
+  return "Can not convert " + media +
+         ": the installed decoders cannot deliver the audio of this file, or the file is no longer there.";
+}
+
+void ExpectWorkerSaysCannotStream(const std::vector<ModalAnswerer::Seen>& boxes, const std::string& media) {
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, CannotStream(media));
+  EXPECT_TRUE(IsWorkerBox(boxes[0]));
+}
+
+// Presses Convert, which is to start no job, and returns the boxes answered meanwhile
+// (one more than the caller expects is answered with OK, so that it fails the test
+// instead of hanging it).
+std::vector<ModalAnswerer::Seen> ConvertExpectingNoJob(CConverterDlg& dlg, ModalAnswerer& answers) {
+  answers.PressOnNextBox(IDOK);
+  Click(dlg.m_hWnd, IDC_CONVERT);
+  PumpFor(200);
+  EXPECT_FALSE(dlg.m_bJobActive);
+  ExpectIdle(dlg);
+  return answers.seen;
+}
+
+// Opens the short stereo song and points the output at out.
+void OpenSongFor(HWND h, const std::string& out) {
+  ASSERT_TRUE(OpenMedia(h, TestMedia("conv-stereo44.mp3")).empty());
+  SetOutput(h, out);
+}
+
+void ExpectDialogBox(const std::vector<ModalAnswerer::Seen>& boxes, const char* text) {
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, text);
+  EXPECT_EQ(boxes[0].caption, "Error");
+  EXPECT_TRUE(boxes[0].ownedByMainWindow);
+}
 }  // namespace
 
 TEST_F(ConvertBadInputTest, FilesThatAreNoMediaAreRefusedAndWriteNothing) {
@@ -73,7 +105,7 @@ TEST_F(ConvertBadInputTest, FilesThatAreNoMediaAreRefusedAndWriteNothing) {
     const Outcome o = OpenBadAndConvert(TestMedia(name), out);
     ASSERT_EQ(o.openBoxes.size(), 1u);
     EXPECT_EQ(o.openBoxes[0], kProbeFailed);
-    EXPECT_TRUE(o.convertBoxes.empty());  // the stream cannot be opened: nothing is shown
+    ExpectWorkerSaysCannotStream(o.convertBoxes, TestMedia(name));
     EXPECT_FALSE(Exists(out));
   }
 }
@@ -83,7 +115,7 @@ TEST_F(ConvertBadInputTest, APathThatDoesNotExistIsRefusedAndWritesNothing) {
   const Outcome o = OpenBadAndConvert(folder + "\\no-such-file.mp3", out);
   ASSERT_EQ(o.openBoxes.size(), 1u);
   EXPECT_EQ(o.openBoxes[0], kProbeFailed);
-  EXPECT_TRUE(o.convertBoxes.empty());
+  ExpectWorkerSaysCannotStream(o.convertBoxes, folder + "\\no-such-file.mp3");
   EXPECT_FALSE(Exists(out));
 }
 
@@ -95,7 +127,9 @@ TEST_F(ConvertBadInputTest, DamagedMp3sGiveACompleteFileOfWhatCanBeDecoded) {
     const Outcome o = OpenBadAndConvert(TestMedia(name), out);
     EXPECT_TRUE(o.openBoxes.empty()) << o.openBoxes.front();
     EXPECT_TRUE(o.convertBoxes.empty());
-    ExpectNoFileOrCompleteWav(out);
+    const auto wav = ReadBytes(out);
+    ExpectCompleteWav(wav);
+    EXPECT_GT(wav.size(), 44u);  // what could be decoded is there
   }
 }
 
@@ -195,12 +229,7 @@ TEST_F(ConvertBadInputTest, OutputNamingTheMediaFileItselfIsRefusedBeforeAnythin
       SetOutput(h, Out(other));
       ModalAnswerer answers;
       answers.PressOnNextBox(IDOK);
-      answers.PressOnNextBox(IDOK);
-      Click(h, IDC_CONVERT);
-      PumpFor(200);
-      EXPECT_FALSE(dlg.m_bJobActive);
-      ExpectIdle(dlg);
-      boxes = answers.seen;
+      boxes = ConvertExpectingNoJob(dlg, answers);
     });
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Error");
@@ -226,4 +255,87 @@ TEST_F(ConvertBadInputTest, OutputPathOver259CharactersIsRefusedBeforeAJobStarts
     EXPECT_EQ(answers.seen[0].caption, "Error");
     EXPECT_TRUE(answers.seen[0].ownedByMainWindow);
   });
+}
+
+TEST_F(ConvertBadInputTest, AudioThatCannotBeStreamedIsReportedAndAnOldOutputStaysAsItWas) {
+  const std::string out = Out("surround.wav");
+  const std::string oldWav = TestMedia("conv-stereo44.wav");
+  for (const bool replacing : {false, true}) {
+    SCOPED_TRACE(replacing ? "replacing an old output" : "no old output");
+    DeleteFileA(out.c_str());
+    if (replacing) {
+      ASSERT_TRUE(CopyFileA(oldWav.c_str(), out.c_str(), FALSE));
+    }
+    CConverterDlg dlg;
+    std::string media;
+    std::vector<ModalAnswerer::Seen> boxes;
+    RunAsMainWindow(dlg, [&](HWND h) {
+      ASSERT_TRUE(OpenMedia(h, TestMedia("conv-surround.m4a")).empty());
+      media = dlg.m_szMediaPath;
+      SetOutput(h, out);
+      ModalAnswerer answers;
+      if (replacing) answers.PressOnNextBox(IDYES);
+      answers.PressOnNextBox(IDOK);
+      ConvertAndWait(dlg);
+      PumpFor(200);
+      ExpectIdle(dlg);
+      boxes = answers.seen;
+    });
+    if (replacing) {
+      ASSERT_FALSE(boxes.empty());
+      EXPECT_EQ(boxes[0].caption, "Warning");
+      boxes.erase(boxes.begin());
+      EXPECT_EQ(ReadBytes(out), ReadBytes(oldWav));  // byte for byte
+    } else {
+      EXPECT_FALSE(Exists(out));
+    }
+    ExpectWorkerSaysCannotStream(boxes, media);
+  }
+}
+
+TEST_F(ConvertBadInputTest, ConvertRefusesNoMediaAndAnEmptyRangeWithoutStartingAJob) {
+  const std::string out = Out("refused.wav");
+  CConverterDlg dlg;
+  RunAsMainWindow(dlg, [&](HWND h) {
+    {
+      // A preview that fails to start leaves the button enabled and no media path.
+      ModalAnswerer answers;
+      answers.PressOnNextBox(IDOK);
+      ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-broken.mp3"), 0), 0);
+    }
+    ASSERT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_CONVERT)));
+    SetOutput(h, out);
+    {
+      ModalAnswerer answers;
+      answers.PressOnNextBox(IDOK);
+      ExpectDialogBox(ConvertExpectingNoJob(dlg, answers), "Please open a Media file first!");
+    }
+
+    OpenSongFor(h, out);
+    dlg.m_rtStart = dlg.m_rtEnd = 2 * kReferenceTimePerSecond;  // equal times count as wrong
+    ModalAnswerer answers;
+    answers.PressOnNextBox(IDOK);
+    ExpectDialogBox(ConvertExpectingNoJob(dlg, answers), "The Start Time is bigger than the End Time!");
+  });
+  EXPECT_FALSE(Exists(out));
+}
+
+TEST_F(ConvertBadInputTest, MediaClosedWhileTheReplaceQuestionIsUpStartsNoJobAndKeepsTheFile) {
+  const std::string out = Out("asked.wav");
+  WriteFileText(out, "the user's earlier work");
+  CConverterDlg dlg;
+  std::vector<ModalAnswerer::Seen> boxes;
+  RunAsMainWindow(dlg, [&](HWND h) {
+    OpenSongFor(h, out);
+    ModalAnswerer answers;
+    // The preview window's close box, while the question is up: the main window closes the media.
+    answers.PressOnNextBox(IDYES, [] { SendMessageA(g_pPlayer->m_hWnd, WM_CLOSE, 0, 0); });
+    answers.PressOnNextBox(IDOK);
+    boxes = ConvertExpectingNoJob(dlg, answers);
+  });
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].caption, "Warning");
+  boxes.erase(boxes.begin());
+  ExpectDialogBox(boxes, "Please open a Media file first!");
+  EXPECT_EQ(ReadText(out), "the user's earlier work");
 }

@@ -1,9 +1,17 @@
 // Stopping a job: Stop during the first and the last buffer, closing the window, Esc
-// and Enter during a job, presses that must not start a second job, and the bound on
-// the data length.
+// and Enter during a job (with the worker's box open, and with the worker stuck), the
+// media closed under a starting job, presses that must not start a second job, and the
+// bound on the data length.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <thread>
+
 #include "convert/JobArithmetic.h"
+#include "win/PreviewTestHelpers.h"
 #include "win/convert_helpers.h"
 
 using namespace convtest;
@@ -26,6 +34,42 @@ std::uint32_t DataLength(const std::string& path) {
 void Prepare(HWND h, const std::string& out) {
   ASSERT_TRUE(OpenMedia(h, TestMedia("conv-long.mp3")).empty());
   SetOutput(h, out);
+}
+
+// Runs rescue on a thread of its own if the test has not ended within the patience: a
+// fault that would hang the test makes it fail instead.
+class Rescuer {
+ public:
+  Rescuer(DWORD patienceMs, std::function<void()> rescue)
+      : m_thread([this, patienceMs, rescue] {
+          const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(patienceMs);
+          while (!m_done && std::chrono::steady_clock::now() < until) Sleep(50);
+          if (m_done) return;
+          rescued = true;
+          rescue();
+        }) {}
+  ~Rescuer() {
+    m_done = true;
+    m_thread.join();
+  }
+  std::atomic<bool> rescued{false};
+
+ private:
+  std::atomic<bool> m_done{false};
+  std::thread m_thread;
+};
+
+// Answers every box that a worker thread of this process has open.
+void AnswerWorkerBoxes() {
+  for (int i = 0; i < 100; ++i, Sleep(50))
+    if (HWND box = FindWindowA("#32770", "Error")) PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+// A click on a button as the mouse gives it: posted input, which a modal loop dispatches.
+void PostClick(HWND dialog, int id) {
+  HWND button = GetDlgItem(dialog, id);
+  PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
 }
 }  // namespace
 
@@ -159,4 +203,107 @@ TEST_F(ConvertStopTest, DataThatWouldPassTheBoundStopsWithAValidHeaderAndAMessag
   const std::uint32_t length = DataLength(out);
   EXPECT_LE(length, 20000u);
   EXPECT_GT(length, 20000u - kSampleBufferBytes);
+}
+
+TEST_F(ConvertStopTest, ClosingThePreviewRightAfterConvertLeavesTheJobItsRange) {
+  const std::string out = Out("range.wav");
+  CConverterDlg dlg;
+  std::int64_t budget = 0;
+  bool stopOnADisabledButton = false;
+  RunAsMainWindow(dlg, [&](HWND h) {
+    Prepare(h, out);
+    dlg.m_rtStart = 10 * kReferenceTimePerSecond;
+    dlg.m_rtEnd = 13 * kReferenceTimePerSecond;
+    budget = ByteBudget(dlg.m_rtStart, dlg.m_rtEnd, 176400);
+    Click(h, IDC_CONVERT);
+    // The preview window's close box, before the worker has got far: the media closes.
+    SendMessageA(g_pPlayer->m_hWnd, WM_CLOSE, 0, 0);
+    HWND button = GetDlgItem(h, IDC_CONVERT);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowEnabled(button); }));
+    stopOnADisabledButton = ItemText(h, IDC_CONVERT) == "Stop";
+    EXPECT_TRUE(WaitIdle(dlg));
+    ExpectIdle(dlg);
+    EXPECT_FALSE(IsWindowEnabled(button));
+  });
+  EXPECT_TRUE(stopOnADisabledButton);
+  const std::uint32_t length = DataLength(out);
+  EXPECT_GE(length, budget);  // the whole marked range
+  EXPECT_LT(length, budget + kSampleBufferBytes);
+}
+
+TEST_F(ConvertStopTest, ClosingWhileTheWorkersBoxIsOpenWaitsForTheAnswerWithTheWindowAlive) {
+  const std::string out = Out("box.wav");
+  CConverterDlg dlg;
+  std::vector<ModalAnswerer::Seen> boxes;
+  Rescuer rescuer(30000, &AnswerWorkerBoxes);
+  RunAsMainWindow(dlg, [&](HWND h) {
+    Prepare(h, out);
+    // A posted click reaches the Start Time button...
+    dlg.m_rtStart = 123;
+    PostClick(h, IDC_START_TIME);
+    PumpFor(100);
+    ASSERT_EQ(dlg.m_rtStart, 0);
+    dlg.m_nMaxDataBytes = 20000;  // the job ends with a box of its own
+    dlg.m_nStopWaitMs = 300;
+    Click(h, IDC_CONVERT);
+    ASSERT_TRUE(PumpUntil([&] { return dlg.m_nWorkerBoxes > 0; }, 60000));
+    // ...but not while the close waits. The box is answered by this thread's timer, which
+    // fires only while the window handles its messages, and stays up past the bound.
+    ModalAnswerer answers;
+    answers.PressOnNextBox(IDOK, [&] {
+      dlg.m_rtStart = 123;
+      PostClick(h, IDC_START_TIME);
+      Sleep(4 * dlg.m_nStopWaitMs);  // the user reads the box
+    });
+    SendMessageA(h, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(dlg.WorkerLeftBehind());  // the close waited for the worker
+    boxes = answers.seen;
+    EXPECT_EQ(dlg.m_rtStart, 123);
+  });
+  EXPECT_FALSE(rescuer.rescued);
+  EXPECT_FALSE(dlg.m_bJobActive);  // the worker ended on its own, after its box
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "The range is too long for a WAV file. Only its beginning was converted.");
+  EXPECT_GT(DataLength(out), 0u);
+}
+
+TEST_F(ConvertStopTest, ClosingWhileTheWorkerIsStuckInAPlatformCallEndsTheWindowAfterTheBound) {
+  // The output is a pipe that nobody reads: once its buffer is full, a write never returns.
+  const std::string pipe = "\\\\.\\pipe\\sonbrel-stuck-" + std::to_string(GetCurrentProcessId());
+  UniqueFileHandle server(
+      CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr));
+  ASSERT_TRUE(server);
+  CConverterDlg dlg;
+  DWORD closeMs = 0;
+  {
+    Rescuer rescuer(30000, [&] {
+      DisconnectNamedPipe(server.Get());  // the write fails; its box is answered
+      AnswerWorkerBoxes();
+    });
+    RunAsMainWindow(dlg, [&](HWND h) {
+      Prepare(h, pipe);
+      dlg.m_nStopWaitMs = 1000;
+      Click(h, IDC_CONVERT);
+      // Stuck once the progress no longer moves.
+      int last = -1;
+      ASSERT_TRUE(PumpUntil([&] {
+        PumpFor(500);
+        const int now = ProgressPos(h);
+        const bool still = now > 0 && now == last;
+        last = now;
+        return still;
+      }, 60000));
+      const DWORD start = GetTickCount();
+      SendMessageA(h, WM_CLOSE, 0, 0);
+      closeMs = GetTickCount() - start;
+    });
+    EXPECT_FALSE(rescuer.rescued);
+  }
+  std::printf("The window went %lu ms after the close, with the worker stuck (bound %lu ms).\n",
+              static_cast<unsigned long>(closeMs), static_cast<unsigned long>(dlg.m_nStopWaitMs));
+  EXPECT_TRUE(dlg.WorkerLeftBehind());  // the window went without the worker
+  EXPECT_GE(closeMs, dlg.m_nStopWaitMs);
+  // The program ends its process here; this one keeps the pipe, so the worker's call
+  // never returns into the dialog, which goes out of scope.
+  server.Release();
 }

@@ -143,6 +143,9 @@ TEST_F(DialogTest, OldSystemsUseTheStoredPathOrTheFixedFallbackWithoutAsking) {
   RunAsMainWindow(dlg, [&](HWND) {
     dlg.m_osvi.dwMajorVersion = 5;
     ModalAnswerer answerer;
+    // A box would be answered and seen, not left to hang the test.
+    answerer.PressOnNextBox(IDOK);
+    answerer.PressOnNextBox(IDOK);
     EXPECT_EQ(dlg.GetDefaultOutputPath("Option", "unused_key", "c:\\output.wav", CSIDL_MYMUSIC), "c:\\output.wav");
     theApp.WriteProfileString("Option", "unused_key", "Z:\\kept.wav");
     EXPECT_EQ(dlg.GetDefaultOutputPath("Option", "unused_key", "c:\\output.wav", CSIDL_MYMUSIC), "Z:\\kept.wav");

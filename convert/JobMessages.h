@@ -1,0 +1,20 @@
+// The worker's messages, shown with caption "Error" and no owner; the path goes in place
+// of %s. No Windows header.
+#pragma once
+
+// The output file.
+inline constexpr char kCannotOpen[] = "Can not open %s";
+inline constexpr char kCannotWrite[] = "Can not write %s";
+inline constexpr char kRangeTooLong[] = "The range is too long for a WAV file. Only its beginning was converted.";
+
+// The media file, when the job cannot produce its WAV.
+inline constexpr char kCannotStream[] =
+    "Can not convert %s: the installed decoders cannot deliver the audio of this file, or the file is no longer "
+    "there.";
+inline constexpr char kCannotPrepare[] =
+    "Can not convert %s: the system could not set up the conversion (too little memory, or a media component is "
+    "missing).";
+inline constexpr char kFormatRefused[] =
+    "Can not convert %s: its audio comes in a format that a WAV file cannot describe.";
+inline constexpr char kNoAudioDelivered[] =
+    "Can not convert %s: the installed decoders stopped before delivering any audio.";
