@@ -137,12 +137,16 @@ void CConverterDlg::StopConversionAndWait() {
   // the user's input to this window. Only the time the worker spends in its own calls
   // counts towards the bound, never the time its boxes wait for the user.
   const HANDLE thread = m_hConvertThread.Get();
+  // A stretch of time counts only when no box was open at its start nor at its end.
   DWORD busyMs = 0;
   DWORD last = GetTickCount();
+  bool boxWasOpen = m_nWorkerBoxes > 0;
   while (MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0) {
     PumpAllButInput(m_hWnd);
     const DWORD now = GetTickCount();
-    if (m_nWorkerBoxes == 0) busyMs += now - last;
+    const bool boxOpen = m_nWorkerBoxes > 0;
+    if (!boxWasOpen && !boxOpen) busyMs += now - last;
+    boxWasOpen = boxOpen;
     last = now;
     if (busyMs >= m_nStopWaitMs) return;  // stuck in a platform call: left behind
   }

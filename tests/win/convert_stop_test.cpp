@@ -244,7 +244,8 @@ TEST_F(ConvertStopTest, ClosingWhileTheWorkersBoxIsOpenWaitsForTheAnswerWithTheW
     PumpFor(100);
     ASSERT_EQ(dlg.m_rtStart, 0);
     dlg.m_nMaxDataBytes = 20000;  // the job ends with a box of its own
-    dlg.m_nStopWaitMs = 300;
+    // Time enough for the worker's own end after its box, even on a busy machine.
+    dlg.m_nStopWaitMs = 1500;
     Click(h, IDC_CONVERT);
     ASSERT_TRUE(PumpUntil([&] { return dlg.m_nWorkerBoxes > 0; }, 60000));
     // ...but not while the close waits. The box is answered by this thread's timer, which
@@ -253,7 +254,7 @@ TEST_F(ConvertStopTest, ClosingWhileTheWorkersBoxIsOpenWaitsForTheAnswerWithTheW
     answers.PressOnNextBox(IDOK, [&] {
       dlg.m_rtStart = 123;
       PostClick(h, IDC_START_TIME);
-      Sleep(4 * dlg.m_nStopWaitMs);  // the user reads the box
+      Sleep(dlg.m_nStopWaitMs + 1000);  // the user reads the box for longer than the bound
     });
     SendMessageA(h, WM_CLOSE, 0, 0);
     EXPECT_FALSE(dlg.WorkerLeftBehind());  // the close waited for the worker
