@@ -4,7 +4,7 @@
 //   job FILE OUT     the real conversion job on the real dialog, with the user-interface
 //                    thread's worst message delay (a message posted every 10 ms) and the
 //                    process's peak memory
-//   sendcost N       the cost of one progress message sent from a worker thread
+//   costs N          what one progress message costs, split into its parts
 // scripts/bench-convert.sh runs them and prints the ratios.
 #include <windows.h>
 #include <psapi.h>
@@ -98,6 +98,22 @@ LRESULT CALLBACK ProbeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+// The progress messages that reach the dialog's bar, and the time this thread spends
+// handling them, counted under the dialog's own handling of the bar.
+struct BarWatch {
+  WNDPROC previous = nullptr;
+  int messages = 0;
+  double seconds = 0;
+} g_barWatch;
+LRESULT CALLBACK WatchBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != PBM_SETPOS) return CallWindowProcA(g_barWatch.previous, hwnd, msg, wp, lp);
+  const double start = Now();
+  const LRESULT result = CallWindowProcA(g_barWatch.previous, hwnd, msg, wp, lp);
+  g_barWatch.seconds += Now() - start;
+  ++g_barWatch.messages;
+  return result;
+}
+
 int Job(const char* path, const char* out) {
   PrepareApp();
   WNDCLASSA wc = {};
@@ -109,11 +125,15 @@ int Job(const char* path, const char* out) {
   CConverterDlg dlg;
   theApp.m_pMainWnd = &dlg;
   double seconds = 0;
+  int barPixels = 0;
   RunModal(dlg, [&](HWND h) {
+    barPixels = dlg.m_ctlProgress.GetBarPixels();
     std::strncpy(dlg.m_szMediaPath, path, MAX_PATH - 1);
     if (!dlg.ProbeDuration()) return;
     SetDlgItemTextA(h, IDC_OUTPUT_FILE, out);
     DeleteFileA(out);
+    g_barWatch.previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        GetDlgItem(h, IDC_PROGRESS), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchBarProc)));
     std::atomic<bool> ticking{true};
     std::thread ticker([&] {
       while (ticking) {
@@ -141,32 +161,63 @@ int Job(const char* path, const char* out) {
   std::printf("job_seconds=%.3f\njob_file_bytes=%lu\nworst_ui_delay_ms=%.1f\npeak_working_set=%zu\npeak_pagefile=%zu\n",
               seconds, attr.nFileSizeLow, g_worstDelay * 1000.0, static_cast<size_t>(pmc.PeakWorkingSetSize),
               static_cast<size_t>(pmc.PagefileUsage > pmc.PeakPagefileUsage ? pmc.PagefileUsage : pmc.PeakPagefileUsage));
+  std::printf("bar_pixels=%d\nprogress_messages=%d\nprogress_ui_seconds=%.6f\n", barPixels, g_barWatch.messages,
+              g_barWatch.seconds);
   return seconds > 0 ? 0 : 1;
 }
 
-// One progress message sent to the dialog's bar from a worker while the dialog pumps.
-int SendCost(int count) {
+// Seconds per call of step(i), over count calls.
+template <class Step>
+double SecondsEach(int count, Step step) {
+  const double start = Now();
+  for (int i = 0; i < count; ++i) step(i);
+  return (Now() - start) / count;
+}
+
+// Seconds that a worker thread waits per message it sends to window while this thread
+// runs a message loop, as the dialog's modal loop does during a job. As in a job, the
+// messages come apart (2 ms), so each finds this thread idle.
+double SecondsEachSentFromWorker(HWND window, int count, UINT msg) {
+  std::atomic<bool> done{false};
+  double waited = 0;
+  std::thread sender([&] {
+    for (int i = 0; i < count; ++i) {
+      const double start = Now();
+      SendMessageA(window, msg, static_cast<WPARAM>(i % 1000), 0);
+      waited += Now() - start;
+      Sleep(2);
+    }
+    done = true;
+    PostMessageA(window, WM_NULL, 0, 0);
+  });
+  WaitInMessageLoop([&] { return done.load(); });
+  sender.join();
+  return waited / count;
+}
+
+// What one progress message costs, split: the cross-thread send of a message that does
+// nothing, the bar's position change handled on its own thread with and without its
+// repaint, and the whole message as the worker sends it.
+int MessageCosts(int count) {
   PrepareApp();
   CConverterDlg dlg;
   theApp.m_pMainWnd = &dlg;
-  double perSend = 0;
+  double noop = 0, local = 0, localUnpainted = 0, sent = 0;
   RunModal(dlg, [&](HWND h) {
     HWND bar = GetDlgItem(h, IDC_PROGRESS);
-    std::atomic<bool> done{false};
-    double start = 0, end = 0;
-    std::thread sender([&] {
-      start = Now();
-      for (int i = 0; i < count; ++i) SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(i % 1000), 0);
-      end = Now();
-      done = true;
-      PostMessageA(h, WM_NULL, 0, 0);
-    });
-    WaitInMessageLoop([&] { return done.load(); });
-    sender.join();
-    perSend = (end - start) / count;
+    const auto setPos = [&](int i) { SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(i % 1000), 0); };
+    noop = SecondsEachSentFromWorker(bar, count, WM_NULL);
+    local = SecondsEach(count, setPos);
+    SendMessageA(bar, WM_SETREDRAW, FALSE, 0);  // the bar invalidates nothing while redraw is off
+    localUnpainted = SecondsEach(count, setPos);
+    SendMessageA(bar, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    sent = SecondsEachSentFromWorker(bar, count, PBM_SETPOS);
   });
   theApp.m_pMainWnd = nullptr;
-  std::printf("send_seconds=%.9f\n", perSend);
+  std::printf("noop_send_seconds=%.9f\nlocal_setpos_seconds=%.9f\nlocal_setpos_unpainted_seconds=%.9f\n"
+              "send_seconds=%.9f\n",
+              noop, local, localUnpainted, sent);
   return 0;
 }
 }  // namespace
@@ -176,7 +227,7 @@ int main(int argc, char** argv) {
   if (mode == "bare" && argc > 2) return Bare(argv[2]);
   if (mode == "barewrite" && argc > 3) return Bare(argv[2], argv[3]);
   if (mode == "job" && argc > 3) return Job(argv[2], argv[3]);
-  if (mode == "sendcost") return SendCost(argc > 2 ? std::atoi(argv[2]) : 20000);
-  std::fprintf(stderr, "usage: convert_bench bare FILE | job FILE OUT | sendcost N\n");
+  if (mode == "costs") return MessageCosts(argc > 2 ? std::atoi(argv[2]) : 1000);
+  std::fprintf(stderr, "usage: convert_bench bare FILE | job FILE OUT | costs N\n");
   return 2;
 }
