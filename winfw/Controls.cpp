@@ -13,3 +13,11 @@ int CProgressCtrl::GetBarPixels() const {
   }
   return client.right - client.left - 2;  // the plain bar's frame: one pixel each side
 }
+
+LRESULT CProgressCtrl::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  // The bar repaints itself before PBM_SETPOS returns. A position sent from another
+  // thread is acknowledged first, so that its sender goes on while this thread paints;
+  // the next message from that thread is handled only after this one, as before.
+  if (msg == PBM_SETPOS && InSendMessage()) ReplyMessage(DefWindowProc(PBM_GETPOS, 0, 0));
+  return CWnd::WindowProc(msg, wp, lp);
+}

@@ -29,4 +29,7 @@ class CProgressCtrl : public CWnd {
   // The length in pixels that the bar fills at its maximum: its content area, inside the
   // frame it draws itself. Needs no message, so any thread may ask.
   int GetBarPixels() const;
+
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 };
