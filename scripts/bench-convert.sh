@@ -70,7 +70,7 @@ buffers=$(echo "$bare" | value bare_buffers)
 messages=$long_progress_messages
 send_s=$costs_send_seconds
 painted_s=$costs_local_setpos_seconds
-us() { calc "$1 * 1000000"; }
+us() { calc "($1) * 1000000"; }
 
 printf '\nConversion of a 30-minute 192 kbps MP3 (%s buffers of 5000 bytes)\n' "$buffers"
 printf '  (fastest of three alternating runs each; the runs: loop %s, loop + writing %s, job %s s)\n' \
