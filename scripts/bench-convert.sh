@@ -38,13 +38,15 @@ run() { wine "$bench" "$@" 2>/dev/null || true; }
 # The bare loop, the loop with writing and the job alternate, three times each; the
 # fastest of each kind counts (the machine may be busy with other work).
 echo "Running (30-minute file) ..."
-bare_runs=() barewrite_runs=() job_runs=() delays=() job=""
+bare_runs=() barewrite_runs=() job_runs=() bare_cpu=() job_cpu=() delays=() job=""
 for _ in 1 2 3; do
   bare=$(run bare "$long")
   bare_runs+=("$(echo "$bare" | value bare_seconds)")
+  bare_cpu+=("$(echo "$bare" | value bare_cpu_seconds)")
   barewrite_runs+=("$(run barewrite "$long" "$outw" | value bare_seconds)"); rm -f "$out"
   this_job=$(run job "$long" "$outw"); rm -f "$out"
   job_runs+=("$(echo "$this_job" | value job_seconds)")
+  job_cpu+=("$(echo "$this_job" | value job_cpu_seconds)")
   delays+=("$(echo "$this_job" | value worst_ui_delay_ms)")
   [ -z "$job" ] && job=$this_job
 done
@@ -65,6 +67,8 @@ calc() { echo "$1" | bc -l; }
 bare_s=$(fastest "${bare_runs[@]}")
 barewrite_s=$(fastest "${barewrite_runs[@]}")
 job_s=$(fastest "${job_runs[@]}")
+bare_cpu_s=$(fastest "${bare_cpu[@]}")
+job_cpu_s=$(fastest "${job_cpu[@]}")
 delay=$(printf '%s\n' "${delays[@]}" | grep . | sort -g | tail -1)
 buffers=$(echo "$bare" | value bare_buffers)
 messages=$long_progress_messages
@@ -80,6 +84,9 @@ printf '  bare loop + writing the file %8.2f s\n' "$barewrite_s"
 printf '  conversion job               %8.2f s   job / bare loop      = %.3f  (target <= 1.05)\n' \
   "$job_s" "$(calc "$job_s / $bare_s")"
 printf '                                          job / (loop + write) = %.3f\n' "$(calc "$job_s / $barewrite_s")"
+printf '  processor time of the process: loop %.2f s, job %.2f s, job / loop = %.3f  (all its threads; other work\n' \
+  "$bare_cpu_s" "$job_cpu_s" "$(calc "$job_cpu_s / $bare_cpu_s")"
+printf '    on the machine disturbs it less than the elapsed times; the platform'"'"'s server and X are not in it)\n'
 printf '  ffmpeg -i file.mp3 out.wav   %8.2f s   job / ffmpeg         = %.2f\n' "$ffmpeg_s" "$(calc "$job_s / $ffmpeg_s")"
 printf '  mpg123 -w                    %8.2f s   job / mpg123         = %.2f\n' "$mpg123_s" "$(calc "$job_s / $mpg123_s")"
 printf '  progress messages of the job %8d     (the bar fills %s pixels; the last message is the reset to 0)\n' \
