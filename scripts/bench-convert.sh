@@ -35,13 +35,13 @@ seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null 2>&1; e=$(date +%s.%N);
 # Wine now and then crashes while a process that used the media framework exits, after
 # its work is done and printed: the figures count, the exit code does not.
 run() { wine "$bench" "$@" 2>/dev/null || true; }
-# The bare loop, the loop with writing and the job alternate, three times each; the
+# The bare loop, the loop with writing and the job alternate, five times each; the
 # fastest of each kind counts (the machine may be busy with other work). Two more jobs,
 # of the 30-minute and the 3-minute file, measure the user-interface thread's delay and
 # the memory.
 echo "Running (30-minute file) ..."
 bare_runs=() barewrite_runs=() job_runs=() bare_cpu=() job_cpu=() job=""
-for _ in 1 2 3; do
+for _ in 1 2 3 4 5; do
   bare=$(run bare "$long")
   bare_runs+=("$(echo "$bare" | value bare_seconds)")
   bare_cpu+=("$(echo "$bare" | value bare_cpu_seconds)")
@@ -79,16 +79,16 @@ painted_s=$costs_local_setpos_seconds
 us() { calc "($1) * 1000000"; }
 
 printf '\nConversion of a 30-minute 192 kbps MP3 (%s buffers of 5000 bytes)\n' "$buffers"
-printf '  (fastest of three alternating runs each; the runs: loop %s, loop + writing %s, job %s s)\n' \
+printf '  (fastest of five alternating runs each; the runs: loop %s, loop + writing %s, job %s s)\n' \
   "${bare_runs[*]}" "${barewrite_runs[*]}" "${job_runs[*]}"
 printf '  bare streaming loop          %8.2f s\n' "$bare_s"
 printf '  bare loop + writing the file %8.2f s\n' "$barewrite_s"
 printf '  conversion job               %8.2f s   job / bare loop      = %.3f  (target <= 1.05)\n' \
   "$job_s" "$(calc "$job_s / $bare_s")"
 printf '                                          job / (loop + write) = %.3f\n' "$(calc "$job_s / $barewrite_s")"
-printf '  processor time of the process: loop %.2f s, job %.2f s, job / loop = %.3f  (all its threads; other work\n' \
+printf '  processor time of the process: loop %.2f s, job %.2f s, job / loop = %.3f\n' \
   "$bare_cpu_s" "$job_cpu_s" "$(calc "$job_cpu_s / $bare_cpu_s")"
-printf '    on the machine disturbs it less than the elapsed times; the platform'"'"'s server and X are not in it)\n'
+printf '    (all its threads, the fastest of each kind; the platform'"'"'s server and X are not in it)\n'
 printf '  ffmpeg -i file.mp3 out.wav   %8.2f s   job / ffmpeg         = %.2f\n' "$ffmpeg_s" "$(calc "$job_s / $ffmpeg_s")"
 printf '  mpg123 -w                    %8.2f s   job / mpg123         = %.2f\n' "$mpg123_s" "$(calc "$job_s / $mpg123_s")"
 printf '  progress messages of the job %8d     (the bar fills %s pixels; the last message is the reset to 0)\n' \
