@@ -1,14 +1,16 @@
 // Conversion benchmark under one program with three modes, each printing key=value lines:
 //   bare FILE        the bare platform streaming loop with the same 5000-byte buffer
 //   barewrite FILE OUT  the same loop writing each buffer to OUT (to tell writing apart)
-//   job FILE OUT     the real conversion job on the real dialog, with the user-interface
-//                    thread's worst message delay (a message posted every 10 ms) and the
-//                    process's peak memory
-//   sendcost N       the cost of one progress message sent from a worker thread
+//   job FILE OUT     the real conversion job on the real dialog: its time, its progress
+//                    messages and the process's peak memory
+//   jobdelay FILE OUT  the same, with the user-interface thread's worst message delay
+//                    (a message posted every 10 ms)
+//   costs N          what one progress message costs, split into its parts
 // scripts/bench-convert.sh runs them and prints the ratios.
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -31,10 +33,21 @@ double Now() {
   return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
+// Processor time of this process so far, all threads: user and kernel.
+double ProcessCpuSeconds() {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+  const auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 1e-7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
 // The bare loop; with out, each buffer also goes to that file as the job writes it.
 int Bare(const char* path, const char* out = nullptr) {
   ComInit com;
   const double start = Now();
+  const double startCpu = ProcessCpuSeconds();
   ComPtr<IAMMultiMediaStream> am;
   if (FAILED(CreateMultiMediaStream(am))) return 1;
   wchar_t wide[MAX_PATH + 1];
@@ -70,7 +83,8 @@ int Bare(const char* path, const char* out = nullptr) {
     ++buffers;
   }
   file.Reset();
-  std::printf("bare_seconds=%.3f\nbare_bytes=%lld\nbare_buffers=%lld\n", Now() - start, bytes, buffers);
+  std::printf("bare_seconds=%.3f\nbare_cpu_seconds=%.3f\nbare_bytes=%lld\nbare_buffers=%lld\n", Now() - start,
+              ProcessCpuSeconds() - startCpu, bytes, buffers);
   return 0;
 }
 
@@ -82,6 +96,18 @@ void WaitInMessageLoop(Done done) {
   while (!done() && GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
+  }
+}
+
+// Handles messages as a modal loop does until thread has ended.
+void PumpUntilEnded(HANDLE thread) {
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0) return;
   }
 }
 
@@ -98,7 +124,23 @@ LRESULT CALLBACK ProbeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-int Job(const char* path, const char* out) {
+// The progress messages that reach the dialog's bar, and the time this thread spends
+// handling them, counted under the dialog's own handling of the bar.
+struct BarWatch {
+  WNDPROC previous = nullptr;
+  int messages = 0;
+  double seconds = 0;
+} g_barWatch;
+LRESULT CALLBACK WatchBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != PBM_SETPOS) return CallWindowProcA(g_barWatch.previous, hwnd, msg, wp, lp);
+  const double start = Now();
+  const LRESULT result = CallWindowProcA(g_barWatch.previous, hwnd, msg, wp, lp);
+  g_barWatch.seconds += Now() - start;
+  ++g_barWatch.messages;
+  return result;
+}
+
+int Job(const char* path, const char* out, bool measureDelay) {
   PrepareApp();
   WNDCLASSA wc = {};
   wc.lpfnWndProc = &ProbeProc;
@@ -107,13 +149,19 @@ int Job(const char* path, const char* out) {
   RegisterClassA(&wc);
   HWND probe = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   CConverterDlg dlg;
-  double seconds = 0;
+  double seconds = 0, cpuSeconds = 0;
+  int barPixels = 0;
   RunAsMainWindow(dlg, [&](HWND h) {
+    barPixels = dlg.m_ctlProgress.GetBarPixels();
     std::strncpy(dlg.m_szMediaPath, path, MAX_PATH - 1);
     if (!dlg.ProbeDuration()) return;
     SetDlgItemTextA(h, IDC_OUTPUT_FILE, out);
     DeleteFileA(out);
-    std::atomic<bool> ticking{true};
+    g_barWatch.previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        GetDlgItem(h, IDC_PROGRESS), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchBarProc)));
+    // The probe's posts cost the user-interface thread and the platform's server some
+    // work of their own: only the runs that measure the delay post them.
+    std::atomic<bool> ticking{measureDelay};
     std::thread ticker([&] {
       while (ticking) {
         const double now = Now();
@@ -124,9 +172,11 @@ int Job(const char* path, const char* out) {
       }
     });
     const double start = Now();
+    const double startCpu = ProcessCpuSeconds();
     SendMessageA(GetDlgItem(h, IDC_CONVERT), BM_CLICK, 0, 0);
-    WaitInMessageLoop([&] { return !dlg.m_bJobActive; });
+    PumpUntilEnded(dlg.m_hConvertThread.Get());
     seconds = Now() - start;
+    cpuSeconds = ProcessCpuSeconds() - startCpu;
     ticking = false;
     ticker.join();
     PumpFor(50);
@@ -139,30 +189,66 @@ int Job(const char* path, const char* out) {
   std::printf("job_seconds=%.3f\njob_file_bytes=%lu\nworst_ui_delay_ms=%.1f\npeak_working_set=%zu\npeak_pagefile=%zu\n",
               seconds, attr.nFileSizeLow, g_worstDelay * 1000.0, static_cast<size_t>(pmc.PeakWorkingSetSize),
               static_cast<size_t>(pmc.PagefileUsage > pmc.PeakPagefileUsage ? pmc.PagefileUsage : pmc.PeakPagefileUsage));
+  std::printf("job_cpu_seconds=%.3f\nbar_pixels=%d\nprogress_messages=%d\nprogress_ui_seconds=%.6f\n", cpuSeconds,
+              barPixels, g_barWatch.messages, g_barWatch.seconds);
   return seconds > 0 ? 0 : 1;
 }
 
-// One progress message sent to the dialog's bar from a worker while the dialog pumps.
-int SendCost(int count) {
+// Seconds per call of step(i), over count calls.
+template <class Step>
+double SecondsEach(int count, Step step) {
+  const double start = Now();
+  for (int i = 0; i < count; ++i) step(i);
+  return (Now() - start) / count;
+}
+
+// Seconds that a worker thread waits per message it sends to window while this thread
+// runs a message loop, as the dialog's modal loop does during a job. As in a job, the
+// messages come apart (2 ms), so each finds this thread idle.
+double SecondsEachSentFromWorker(HWND window, int count, UINT msg) {
+  std::atomic<bool> done{false};
+  double waited = 0;
+  std::thread sender([&] {
+    for (int i = 0; i < count; ++i) {
+      const double start = Now();
+      SendMessageA(window, msg, static_cast<WPARAM>(i % 1000), 0);
+      waited += Now() - start;
+      Sleep(2);
+    }
+    done = true;
+    PostMessageA(window, WM_NULL, 0, 0);
+  });
+  WaitInMessageLoop([&] { return done.load(); });
+  sender.join();
+  return waited / count;
+}
+
+// What one progress message costs, split: the cross-thread send of a message that does
+// nothing, the bar's position change handled on its own thread with and without its
+// repaint, and the whole message as the worker sends it. The four are measured in turn,
+// in ten rounds; the cheapest round of each counts (the machine may be busy).
+int MessageCosts(int count) {
   PrepareApp();
   CConverterDlg dlg;
-  double perSend = 0;
+  constexpr int kRounds = 10;
+  const int perRound = count / kRounds > 0 ? count / kRounds : 1;
+  double noop = 1e9, local = 1e9, localUnpainted = 1e9, sent = 1e9;
   RunAsMainWindow(dlg, [&](HWND h) {
     HWND bar = GetDlgItem(h, IDC_PROGRESS);
-    std::atomic<bool> done{false};
-    double start = 0, end = 0;
-    std::thread sender([&] {
-      start = Now();
-      for (int i = 0; i < count; ++i) SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(i % 1000), 0);
-      end = Now();
-      done = true;
-      PostMessageA(h, WM_NULL, 0, 0);
-    });
-    WaitInMessageLoop([&] { return done.load(); });
-    sender.join();
-    perSend = (end - start) / count;
+    const auto setPos = [&](int i) { SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(i % 1000), 0); };
+    for (int round = 0; round < kRounds; ++round) {
+      noop = std::min(noop, SecondsEachSentFromWorker(bar, perRound, WM_NULL));
+      local = std::min(local, SecondsEach(perRound, setPos));
+      SendMessageA(bar, WM_SETREDRAW, FALSE, 0);  // the bar invalidates nothing while redraw is off
+      localUnpainted = std::min(localUnpainted, SecondsEach(perRound, setPos));
+      SendMessageA(bar, WM_SETREDRAW, TRUE, 0);
+      RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      sent = std::min(sent, SecondsEachSentFromWorker(bar, perRound, PBM_SETPOS));
+    }
   });
-  std::printf("send_seconds=%.9f\n", perSend);
+  std::printf("noop_send_seconds=%.9f\nlocal_setpos_seconds=%.9f\nlocal_setpos_unpainted_seconds=%.9f\n"
+              "send_seconds=%.9f\n",
+              noop, local, localUnpainted, sent);
   return 0;
 }
 }  // namespace
@@ -171,8 +257,9 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "bare" && argc > 2) return Bare(argv[2]);
   if (mode == "barewrite" && argc > 3) return Bare(argv[2], argv[3]);
-  if (mode == "job" && argc > 3) return Job(argv[2], argv[3]);
-  if (mode == "sendcost") return SendCost(argc > 2 ? std::atoi(argv[2]) : 20000);
-  std::fprintf(stderr, "usage: convert_bench bare FILE | job FILE OUT | sendcost N\n");
+  if (mode == "job" && argc > 3) return Job(argv[2], argv[3], false);
+  if (mode == "jobdelay" && argc > 3) return Job(argv[2], argv[3], true);
+  if (mode == "costs") return MessageCosts(argc > 2 ? std::atoi(argv[2]) : 1000);
+  std::fprintf(stderr, "usage: convert_bench bare FILE | barewrite FILE OUT | job FILE OUT | jobdelay FILE OUT | costs N\n");
   return 2;
 }

@@ -10,3 +10,15 @@ int ProgressPosition(std::int32_t written, std::int64_t budget) {
   if (position > kProgressMax) return kProgressMax;
   return static_cast<int>(position);
 }
+
+int BarFillPixels(int position, int barPixels) {
+  const std::int64_t scaled = static_cast<std::int64_t>(position) * barPixels;
+  return static_cast<int>((scaled + kProgressMax / 2) / kProgressMax);
+}
+
+bool ProgressSteps::Changes(int position) {
+  const int fill = Fill(position);
+  if (fill == m_nShownFill) return false;
+  m_nShownFill = fill;
+  return true;
+}

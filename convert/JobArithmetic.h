@@ -32,6 +32,25 @@ inline std::uint32_t ValidBufferBytes(std::uint32_t reported) {
   return reported < kSampleBufferBytes ? reported : kSampleBufferBytes;
 }
 
+// The length in pixels that position fills of a bar barPixels long, rounded to the nearest
+// pixel as the progress bar rounds it (halves away from zero).
+int BarFillPixels(int position, int barPixels);
+
+// Picks the positions of a job worth a message to the bar: those that fill a different
+// length of it than the last one shown (every step a person can see, and no others).
+// A bar of unknown length (0 or less) gets every change of position.
+class ProgressSteps {
+ public:
+  explicit ProgressSteps(int barPixels) : m_nBarPixels(barPixels) {}
+  // True when position changes what the bar shows; it then counts as shown.
+  bool Changes(int position);
+
+ private:
+  int Fill(int position) const { return m_nBarPixels > 0 ? BarFillPixels(position, m_nBarPixels) : position; }
+  int m_nBarPixels;
+  int m_nShownFill = 0;  // every job starts with the bar at 0
+};
+
 // True when appending size bytes to written would pass limit.
 inline bool WouldPassDataLimit(std::int32_t written, std::uint32_t size, std::int64_t limit) {
   return static_cast<std::int64_t>(written) + size > limit;

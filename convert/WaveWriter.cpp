@@ -18,6 +18,23 @@ constexpr std::size_t kFileBufferBytes = 64 * 1024;
 static_assert(offsetof(WAVEFORMATEX, cbSize) == kPcmFormatRecordSize,
               "the first 16 bytes of WAVEFORMATEX are the PCM format record");
 static_assert(sizeof(WAVEFORMATEXTENSIBLE) == kReportedFormatRoom, "room for the extensible format record");
+
+// Shows a job's progress on the bar. A sent message costs as much as decoding a buffer
+// under some platforms: only positions that change the bar's filled length are sent.
+class CJobProgress {
+ public:
+  CJobProgress(const CProgressCtrl& bar, std::int64_t budget)
+      : m_bar(bar), m_nBudget(budget), m_steps(bar.GetBarPixels()) {}
+  void Show(std::int32_t written) {
+    const int position = ProgressPosition(written, m_nBudget);
+    if (m_steps.Changes(position)) m_bar.SetPos(position);
+  }
+
+ private:
+  const CProgressCtrl& m_bar;
+  std::int64_t m_nBudget;
+  ProgressSteps m_steps;
+};
 }  // namespace
 
 void CConverterDlg::ShowWorkerMessage(const char* format, const std::string& path) {
@@ -90,7 +107,7 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
   if (!event) failure = kCannotPrepare;
   if (event) {
     SampleFiller filler;
-    int shownPosition = 0;  // every job starts with the bar at 0
+    CJobProgress progress(m_ctlProgress, budget);
     for (;;) {
       const HRESULT hr = filler.Fill(sample.Get(), event.Get());
       if (FAILED(hr) && written == 0) failure = kNoAudioDelivered;
@@ -109,13 +126,7 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
       written += static_cast<std::int32_t>(valid);
       if (written >= budget) break;
       if (m_bStopped == 1) break;
-      // A sent message costs as much as decoding a buffer under some platforms: send it
-      // only when the bar moves (it shows the same positions).
-      const int position = ProgressPosition(written, budget);
-      if (position != shownPosition) {
-        m_ctlProgress.SetPos(position);
-        shownPosition = position;
-      }
+      progress.Show(written);
     }
   }
 

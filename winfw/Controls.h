@@ -26,4 +26,10 @@ class CProgressCtrl : public CWnd {
   int SetPos(int pos) const { return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(pos))); }
   int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
   int SetStep(int step) const { return static_cast<int>(SendMessage(PBM_SETSTEP, static_cast<WPARAM>(step))); }
+  // The length in pixels that the bar fills at its maximum: its content area, inside the
+  // frame it draws itself. Needs no message, so any thread may ask.
+  int GetBarPixels() const;
+
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 };

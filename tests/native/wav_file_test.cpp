@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -208,6 +209,39 @@ TEST(JobArithmetic, ProgressIsTruncatedAndCappedAt1000) {
   EXPECT_EQ(ProgressPosition(180000, 176400), 1000);
   EXPECT_EQ(ProgressPosition(1, 3), 333);  // 333.33 in double precision
   EXPECT_EQ(ProgressPosition(0x7FFFFFFF, 0x100000000LL), 499);  // no 32-bit overflow
+}
+
+TEST(JobArithmetic, BarFillRoundsToTheNearestPixelAsTheBarDoes) {
+  EXPECT_EQ(BarFillPixels(0, 406), 0);
+  EXPECT_EQ(BarFillPixels(1, 406), 0);     // 0.406
+  EXPECT_EQ(BarFillPixels(2, 406), 1);     // 0.812
+  EXPECT_EQ(BarFillPixels(500, 407), 204);  // 203.5: halves go up
+  EXPECT_EQ(BarFillPixels(999, 406), 406);  // 405.594
+  EXPECT_EQ(BarFillPixels(1000, 406), 406);
+}
+
+// Every length of the bar that the positions of a job fill is shown, once, by the first
+// position that fills it; an unknown bar gets every change of position.
+TEST(JobArithmetic, ProgressStepsShowEveryVisibleLengthOnce) {
+  for (int pixels : {0, 1, 233, 390, 406, 999, 1000, 1600}) {
+    for (int stride : {1, 3, 37}) {
+      SCOPED_TRACE(testing::Message() << pixels << " px, every " << stride << " positions");
+      ProgressSteps steps(pixels);
+      std::set<int> passed, shown;
+      int messages = 0;
+      for (int position = 0; position < kProgressMax; position += stride) {
+        const int fill = pixels > 0 ? BarFillPixels(position, pixels) : position;
+        passed.insert(fill);
+        if (steps.Changes(position)) {
+          ++messages;
+          shown.insert(fill);
+        }
+      }
+      shown.insert(0);  // the bar starts at 0
+      EXPECT_EQ(shown, passed);
+      EXPECT_EQ(messages, static_cast<int>(passed.size()) - 1);
+    }
+  }
 }
 
 TEST(JobArithmetic, DataLimitStopsBeforeTheSignedCountWouldPassIt) {

@@ -1,7 +1,7 @@
 // Stopping a job: Stop during the first and the last buffer, closing the window, Esc
 // and Enter during a job (with the worker's box open, and with the worker stuck), the
-// media closed under a starting job, presses that must not start a second job, and the
-// bound on the data length.
+// media closed under a starting job, presses that must not start a second job, the
+// bound on the data length, and the progress a job shows on the bar.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <functional>
 #include <thread>
+#include <vector>
 
 #include "convert/JobArithmetic.h"
+#include "support/PixelCapture.h"
 #include "win/PreviewTestHelpers.h"
 #include "win/convert_helpers.h"
 
@@ -310,4 +312,69 @@ TEST_F(ConvertStopTest, ClosingWhileTheWorkerIsStuckInAPlatformCallEndsTheWindow
   DisconnectNamedPipe(server.Get());
   AnswerWorkerBoxes();
   EXPECT_TRUE(PumpUntil([&] { return !dlg.m_bJobActive; }, 30000));
+}
+
+namespace {
+// The positions that reach the bar, in order, seen before the dialog's own handling.
+std::vector<int> g_barPositions;
+WNDPROC g_barProc = nullptr;
+LRESULT CALLBACK RecordingBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == PBM_SETPOS) g_barPositions.push_back(static_cast<int>(wp));
+  return CallWindowProcA(g_barProc, hwnd, msg, wp, lp);
+}
+
+// How many columns of the bar's middle row position fills: those that differ from the
+// empty bar.
+int DrawnFill(HWND bar, int position) {
+  SendMessageA(bar, PBM_SETPOS, 0, 0);
+  SettlePainting(bar);
+  const PixelImage empty = CaptureClient(bar);
+  SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  SettlePainting(bar);
+  const PixelImage filled = CaptureClient(bar);
+  int columns = 0;
+  for (int x = 0; x < filled.width; ++x)
+    if (filled.At(x, filled.height / 2) != empty.At(x, empty.height / 2)) ++columns;
+  return columns;
+}
+}  // namespace
+
+// The job sends one position per length of the bar that a person can tell apart, the
+// first that fills it, and the reset to 0 last; the lengths it reckons with are the
+// bar's own.
+TEST_F(ConvertStopTest, AJobShowsEveryLengthOfTheBarOnceAndLeavesItEmpty) {
+  const std::string out = Out("progress.wav");
+  CConverterDlg dlg;
+  int pixels = 0;
+  std::vector<int> positions;
+  RunAsMainWindow(dlg, [&](HWND h) {
+    HWND bar = GetDlgItem(h, IDC_PROGRESS);
+    pixels = dlg.m_ctlProgress.GetBarPixels();
+    for (int position : {250, 500, 750, 999}) EXPECT_EQ(DrawnFill(bar, position), BarFillPixels(position, pixels));
+    SendMessageA(bar, PBM_SETPOS, 0, 0);
+
+    Prepare(h, out);
+    g_barPositions.clear();
+    g_barProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingBarProc)));
+    ConvertAndWait(dlg);
+    PumpFor(200);  // anything late would arrive now
+    ExpectIdle(dlg);
+    positions = g_barPositions;
+  });
+  ASSERT_GT(pixels, 100);
+  ASSERT_GE(positions.size(), 2u);
+  EXPECT_EQ(positions.back(), 0);  // the reset, and nothing after it
+  positions.pop_back();
+  // A minute of sound passes every position: each length from the first pixel comes with
+  // the first position that fills it.
+  ASSERT_FALSE(positions.empty());
+  const int lastFill = BarFillPixels(positions.back(), pixels);
+  EXPECT_GE(lastFill, pixels - 1);
+  std::vector<int> firstOfEachLength;
+  for (int position = 1; position <= kProgressMax; ++position) {
+    const int fill = BarFillPixels(position, pixels);
+    if (fill <= lastFill && fill != BarFillPixels(position - 1, pixels)) firstOfEachLength.push_back(position);
+  }
+  EXPECT_EQ(positions, firstOfEachLength);
 }
