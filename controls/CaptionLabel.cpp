@@ -1,6 +1,7 @@
 #include "controls/CaptionLabel.h"
 
 #include <cstring>
+#include <string>
 
 #include "controls/LabelLayout.h"
 #include "winfw/Mbcs.h"
@@ -92,12 +93,12 @@ LRESULT CCaptionLabel::OnPaint(WPARAM, LPARAM) {
       const int length = static_cast<int>(label_layout::CopyCut(line, sizeof(line), g_szLineBuffer, IsAnsiLeadByte));
       // Drawn as UTF-16: the narrow drawing calls read the text in the font's character
       // set, not in the process's code page, and would garble names outside it.
-      wchar_t wide[label_layout::kLineCapacity];
-      const int wideLength = MultiByteToWideChar(CP_ACP, 0, line, length, wide, label_layout::kLineCapacity);
+      const std::wstring wide = AnsiToWide(std::string(line, static_cast<std::size_t>(length)));
+      const int wideLength = static_cast<int>(wide.size());
       SIZE extent = {};
-      GetTextExtentPoint32W(dc, wide, wideLength, &extent);
+      GetTextExtentPoint32W(dc, wide.c_str(), wideLength, &extent);
       const int x = label_layout::AlignedX(m_dwStyle, width, extent.cx);
-      TextOutW(dc, x, y, wide, wideLength);
+      TextOutW(dc, x, y, wide.c_str(), wideLength);
       y += extent.cy + 1;
     }
     SelectClipRgn(dc, nullptr);

@@ -104,8 +104,9 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
   const char* failure = nullptr;  // told once the file is complete
 
   UniqueKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-  if (!event) failure = kCannotPrepare;
-  if (event) {
+  if (!event) {
+    failure = kCannotPrepare;
+  } else {
     SampleFiller filler;
     CJobProgress progress(m_ctlProgress, budget);
     for (;;) {

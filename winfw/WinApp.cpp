@@ -2,6 +2,7 @@
 
 #include <process.h>
 
+#include <cwchar>
 #include <memory>
 #include <vector>
 
@@ -92,8 +93,7 @@ std::string CWinApp::GetProfileString(const char* section, const char* entry,
   if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
       ERROR_SUCCESS)
     return fallback;
-  const std::wstring value(buffer.data());  // stops at the first NUL, stored or added
-  return WideToAnsi(value.c_str(), value.size());
+  return WideToAnsi(buffer.data(), std::wcslen(buffer.data()));  // up to the first NUL, stored or added
 }
 
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value) const {
