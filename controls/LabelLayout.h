@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "app/PathText.h"
+#include "winfw/portable/PathText.h"
 
 namespace label_layout {
 

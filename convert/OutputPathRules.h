@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "app/PathText.h"
+#include "winfw/portable/PathText.h"
 
 // The longest path the program can hold (260 bytes with the terminator).
 constexpr std::size_t kMaxPathChars = 259;

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "app/ConverterApp.h"
-#include "app/ModulePath.h"
 #include "app/Settings.h"
 #include "help/HelpPlatform.h"
 #include "help/HelpRules.h"
 #include "help/WebLinks.h"
 #include "mainwnd/ConverterDlg.h"
 #include "winfw/Mbcs.h"
+#include "winfw/portable/ModulePath.h"
 
 HelpPlatform SystemHelpPlatform() {
   HelpPlatform platform;

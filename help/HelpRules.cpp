@@ -1,6 +1,6 @@
 #include "help/HelpRules.h"
 
-#include "app/ModulePath.h"
+#include "winfw/portable/ModulePath.h"
 
 std::string HelpCommandLine(const std::string& helpFilePath, LeadByteTest isLeadByte) {
   return "hh.exe " + DirectoryWithBackslash(helpFilePath, isLeadByte) + "help.chm::/Introduction.htm";

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/PathText.h"
+#include "winfw/portable/PathText.h"
 
 // "hh.exe " + the directory of helpFilePath (up to and including its last backslash)
 // + "help.chm::/Introduction.htm". No quotes, even when the directory holds spaces.

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/PathText.h"
 #include "media/ReferenceTime.h"
+#include "winfw/portable/PathText.h"
 
 constexpr int kSliderMax = 600;
 

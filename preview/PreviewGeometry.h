@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/PathText.h"
+#include "winfw/portable/PathText.h"
 
 struct IntRect {  // left, top, right, bottom
   int left, top, right, bottom;

@@ -1,11 +1,11 @@
 #include <cstring>
 
 #include "app/ConverterApp.h"
-#include "app/PathText.h"
 #include "app/Settings.h"
 #include "mainwnd/ConverterDlg.h"
 #include "preview/PreviewPlayer.h"
 #include "winfw/Mbcs.h"
+#include "winfw/portable/PathText.h"
 
 int CConverterDlg::StartPreview(char* path) {
   if (g_pPlayer) ClosePreview();  // never leave an earlier player behind unowned

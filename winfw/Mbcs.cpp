@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/PathText.h"
+#include "winfw/portable/PathText.h"
 
 namespace {
 // Lower case of one character through the platform's own case table.

@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/ModulePath.h"
 #include "winfw/Mbcs.h"
 #include "winfw/Wnd.h"
+#include "winfw/portable/ModulePath.h"
 
 namespace {
 CWinApp* g_pApp = nullptr;

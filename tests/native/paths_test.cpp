@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "app/ModulePath.h"
-#include "app/PathText.h"
 #include "convert/OutputPathRules.h"
 #include "help/HelpRules.h"
+#include "winfw/portable/ModulePath.h"
+#include "winfw/portable/PathText.h"
 
 namespace {
 // Shift-JIS style lead bytes: their trail byte may be 0x5C, the backslash.

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/PathText.h"
+#include "winfw/portable/PathText.h"
 
 // "C:\Tools\Sonbrel.exe" -> "Sonbrel": no directory (after the last '\' or '/'), no extension.
 std::string ModuleBaseName(const std::string& path, LeadByteTest isLeadByte);

@@ -1,4 +1,4 @@
-#include "app/PathText.h"
+#include "winfw/portable/PathText.h"
 
 #include <cstring>
 

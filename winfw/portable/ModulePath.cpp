@@ -1,4 +1,4 @@
-#include "app/ModulePath.h"
+#include "winfw/portable/ModulePath.h"
 
 namespace {
 size_t FileNameStart(const std::string& path, LeadByteTest isLeadByte) {
