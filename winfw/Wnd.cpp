@@ -3,7 +3,7 @@
 #include <vector>
 
 namespace {
-const char kThisProperty[] = "Sonbrel.CWnd";
+const char kThisProperty[] = "winfw.CWnd";
 
 CWnd* FromHandle(HWND hwnd) { return static_cast<CWnd*>(GetPropA(hwnd, kThisProperty)); }
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include "winfw/portable/PathText.h"
 
-// "C:\Tools\Sonbrel.exe" -> "Sonbrel": no directory (after the last '\' or '/'), no extension.
+// "C:\Tools\Program.exe" -> "Program": no directory (after the last '\' or '/'), no extension.
 std::string ModuleBaseName(const std::string& path, LeadByteTest isLeadByte);
 // The path with its extension (from the last '.' of the file name) replaced by ext.
 std::string ReplaceExtension(const std::string& path, const std::string& ext, LeadByteTest isLeadByte);
