@@ -1,6 +1,17 @@
 #include "winfw/Dialog.h"
 
 #include "winfw/WinApp.h"
+#include "winfw/portable/Placement.h"
+
+namespace {
+RECT WindowRect(HWND hwnd) {
+  RECT rc = {};
+  ::GetWindowRect(hwnd, &rc);
+  return rc;
+}
+
+PlaceRect ToPlace(const RECT& rc) { return {rc.left, rc.top, rc.right, rc.bottom}; }
+}  // namespace
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
 
@@ -16,11 +27,29 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
   if (msg != WM_INITDIALOG) return FALSE;  // everything else runs through SubclassProc
   CDialog* self = reinterpret_cast<CDialog*>(lp);
   if (!self || !self->SubclassWindow(hwnd)) return TRUE;
+  const RECT placed = WindowRect(hwnd);
+  BOOL result = TRUE;
   try {
-    return self->OnInitDialog();
+    result = self->OnInitDialog();
   } catch (...) {
-    return TRUE;
+    // No exception may cross the dialog procedure: the dialog opens as it stands.
   }
+  // A dialog that did not move itself opens centred, where the class framework opens it.
+  const RECT now = WindowRect(hwnd);
+  if (IsWindow(hwnd) && now.left == placed.left && now.top == placed.top) self->CenterWindow();
+  return result;
+}
+
+void CDialog::CenterWindow() const {
+  HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+  if (owner && (!::IsWindowVisible(owner) || ::IsIconic(owner))) owner = nullptr;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  if (!GetMonitorInfoA(MonitorFromWindow(owner ? owner : m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT window = WindowRect(m_hWnd);
+  const PlacePoint at = CentredOrigin(window.right - window.left, window.bottom - window.top,
+                                      ToPlace(owner ? WindowRect(owner) : monitor.rcWork), ToPlace(monitor.rcWork));
+  ::SetWindowPos(m_hWnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 BOOL CDialog::OnInitDialog() {

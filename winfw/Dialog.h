@@ -1,6 +1,7 @@
 // CDialog: a modal dialog from a template. The dialog procedure only starts the
 // dialog; once initialised, the window is subclassed and every message goes through
 // the CWnd machinery, with the system's dialog handling as its default procedure.
+// A dialog that does not place itself in OnInitDialog is centred after it.
 #pragma once
 
 #include "winfw/DataExchange.h"
@@ -17,6 +18,10 @@ class CDialog : public CWnd {
 
   // Moves data between the controls and the members (save = controls to members).
   BOOL UpdateData(BOOL save = TRUE);
+
+  // Centres the dialog on its owner, or on its monitor's work area when it has no
+  // visible owner, keeping it within that work area.
+  void CenterWindow() const;
 
  protected:
   virtual BOOL OnInitDialog();

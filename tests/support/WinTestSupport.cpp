@@ -224,15 +224,17 @@ void ModalAnswerer::Poll() {
   HWND owner = GetWindow(box, GW_OWNER);
   DWORD thread = GetWindowThreadProcessId(box, nullptr);
   const bool ownedByMain = owner && theApp.m_pMainWnd && owner == theApp.m_pMainWnd->m_hWnd;
+  RECT rect = {};
+  GetWindowRect(box, &rect);
   if (answer.kind == Kind::Dialog) {
     std::string texts;
     EnumChildWindows(box, &CollectStaticText, reinterpret_cast<LPARAM>(&texts));
-    seen.push_back({WindowText(box), texts, ownedByMain, thread});
+    seen.push_back({WindowText(box), texts, ownedByMain, thread, rect});
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), 0);
     return;
   }
   if (isFileDialog) {
-    seen.push_back({WindowText(box), {}, ownedByMain, thread});
+    seen.push_back({WindowText(box), {}, ownedByMain, thread, rect});
     if (answer.text.empty()) {
       PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
       return;
@@ -243,7 +245,7 @@ void ModalAnswerer::Poll() {
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     return;
   }
-  seen.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), ownedByMain, thread});
+  seen.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), ownedByMain, thread, rect});
   if (answer.first) answer.first();
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer.button)));
 }

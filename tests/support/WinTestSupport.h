@@ -56,6 +56,7 @@ class ModalAnswerer {
     std::string text;
     bool ownedByMainWindow;
     DWORD threadId;
+    RECT rect;  // where it stood on the screen
   };
   ModalAnswerer();
   ~ModalAnswerer();

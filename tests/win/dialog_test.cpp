@@ -1,6 +1,8 @@
-// The main dialog as the user meets it: initial state, system menu, Esc and Enter,
-// the output path's round trip through the registry.
+// The main dialog as the user meets it: where it opens, initial state, system menu,
+// Esc and Enter, the output path's round trip through the registry.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "app/ConverterApp.h"
 #include "app/Settings.h"
@@ -17,11 +19,26 @@ class DialogTest : public ::testing::Test {
 
 bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
 bool Visible(HWND dlg, int id) { return IsWindowVisible(GetDlgItem(dlg, id)) != FALSE; }
+
+RECT WindowRectOf(HWND hwnd) {
+  RECT rc = {};
+  GetWindowRect(hwnd, &rc);
+  return rc;
+}
+
+// Centred within a pixel or two (an odd difference in size halves unevenly).
+void ExpectCentredOn(const RECT& window, const RECT& around) {
+  EXPECT_LE(std::abs((window.left + window.right) - (around.left + around.right)), 4);
+  EXPECT_LE(std::abs((window.top + window.bottom) - (around.top + around.bottom)), 4);
+}
 }  // namespace
 
-TEST_F(DialogTest, StartsWithOnlyOpenHelpHomepageAndAboutUsable) {
+TEST_F(DialogTest, StartsCentredWithOnlyOpenHelpHomepageAndAboutUsable) {
   CConverterDlg dlg;
   RunAsMainWindow(dlg, [&](HWND h) {
+    RECT work = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    ExpectCentredOn(WindowRectOf(h), work);
     for (int id : {IDC_OPEN, IDC_HELP_BUTTON, IDC_HOMEPAGE, IDC_ABOUT}) EXPECT_TRUE(Enabled(h, id)) << id;
     for (int id : {IDC_CONVERT, IDC_SLIDER, IDC_PLAY, IDC_PAUSE, IDC_STOP, IDC_START_TIME, IDC_END_TIME,
                    IDC_OUTPUT_FILE, IDC_BROWSE, IDC_START_CLOCK, IDC_END_CLOCK})
@@ -77,6 +94,7 @@ void PressKey(HWND target, WPARAM key) {
   PostMessageA(target, WM_KEYDOWN, key, 1);
   PostMessageA(target, WM_KEYUP, key, 0xC0000001);
 }
+
 }  // namespace
 
 TEST_F(DialogTest, ClosingStoresTheMembersPathNotTypedText) {
@@ -167,6 +185,7 @@ TEST_F(DialogTest, AboutButtonAndEverySystemMenuAboutCommandShowTheSameBox) {
     ASSERT_EQ(answerer.seen.size(), 3u);
     for (const auto& box : answerer.seen) {
       EXPECT_TRUE(box.ownedByMainWindow);
+      ExpectCentredOn(box.rect, WindowRectOf(h));
       EXPECT_NE(box.text.find("Sonbrel Version 1.2"), std::string::npos);
       EXPECT_NE(box.text.find("Website: https://www.travenor.example"), std::string::npos);
       EXPECT_NE(box.text.find("Support: https://www.travenor.example/contact.htm"), std::string::npos);

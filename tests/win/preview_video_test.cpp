@@ -109,6 +109,10 @@ TEST_F(PreviewVideoTest, OpensShownAtTheWorkAreaCornerSizedToTheVideo) {
     const IntSize size = ExpectedNormalSize();
     EXPECT_EQ(rc.right - rc.left, size.cx);
     EXPECT_EQ(rc.bottom - rc.top, size.cy);
+    // In the strip above the main window, which it leaves uncovered.
+    const RECT main = WindowRect(h);
+    RECT overlap = {};
+    EXPECT_FALSE(IntersectRect(&overlap, &rc, &main)) << "the preview window covers the main window";
     char cls[32] = {};
     GetClassNameA(preview, cls, sizeof(cls));
     EXPECT_STREQ(cls, "PreviewWindow");
