@@ -11,6 +11,10 @@ RECT WindowRect(HWND hwnd) {
 }
 
 PlaceRect ToPlace(const RECT& rc) { return {rc.left, rc.top, rc.right, rc.bottom}; }
+
+bool IsPushButton(HWND hwnd) {
+  return (::SendMessageA(hwnd, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
+}
 }  // namespace
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
@@ -47,8 +51,9 @@ void CDialog::CenterWindow() const {
   monitor.cbSize = sizeof(monitor);
   if (!GetMonitorInfoA(MonitorFromWindow(owner ? owner : m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor)) return;
   const RECT window = WindowRect(m_hWnd);
-  const PlacePoint at = CentredOrigin(window.right - window.left, window.bottom - window.top,
-                                      ToPlace(owner ? WindowRect(owner) : monitor.rcWork), ToPlace(monitor.rcWork));
+  const RECT around = owner ? WindowRect(owner) : monitor.rcWork;
+  const PlacePoint at = CentredOrigin(window.right - window.left, window.bottom - window.top, ToPlace(around),
+                                      ToPlace(monitor.rcWork));
   ::SetWindowPos(m_hWnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -74,6 +79,19 @@ bool CDialog::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   static const MessageMap<CDialog> map = {
       OnCommand(IDOK, BN_CLICKED, &CDialog::OnOK),
       OnCommand(IDCANCEL, BN_CLICKED, &CDialog::OnCancel),
+      OnMessage(DM_GETDEFID, &CDialog::OnGetDefId),
   };
   return map.Dispatch(*this, msg, wp, lp, result) || CWnd::OnWndMsg(msg, wp, lp, result);
+}
+
+// Enter presses the default button, which the dialog manager asks for here unless the
+// focus is on a button already flagged as the default. Some platforms move that flag with
+// the focus only on Tab, not when the focus comes from the start, a mouse click or a
+// closed box: the focused push button is the default in every case, and otherwise the
+// platform's answer stands (OK, unless the dialog names another).
+LRESULT CDialog::OnGetDefId(WPARAM, LPARAM) {
+  HWND focus = ::GetFocus();
+  if (focus && ::IsChild(m_hWnd, focus) && IsPushButton(focus))
+    return MAKELRESULT(::GetDlgCtrlID(focus), DC_HASDEFID);
+  return Default();
 }

@@ -1,7 +1,8 @@
 // CDialog: a modal dialog from a template. The dialog procedure only starts the
 // dialog; once initialised, the window is subclassed and every message goes through
 // the CWnd machinery, with the system's dialog handling as its default procedure.
-// A dialog that does not place itself in OnInitDialog is centred after it.
+// A dialog that does not place itself in OnInitDialog is centred after it, and Enter
+// presses the push button that has the focus, however it got there.
 #pragma once
 
 #include "winfw/DataExchange.h"
@@ -31,6 +32,7 @@ class CDialog : public CWnd {
   bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
+  LRESULT OnGetDefId(WPARAM wp, LPARAM lp);
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   UINT m_nIDTemplate;
   CWnd* m_pParentWnd;

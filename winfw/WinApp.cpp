@@ -113,11 +113,28 @@ BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const c
                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
+namespace {
+// With no icon named, OK boxes warn and Yes/No boxes ask, as the class framework's do.
+UINT WithDefaultIcon(UINT type) {
+  if (type & MB_ICONMASK) return type;
+  switch (type & MB_TYPEMASK) {
+    case MB_OK:
+    case MB_OKCANCEL:
+      return type | MB_ICONEXCLAMATION;
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+      return type | MB_ICONQUESTION;
+    default:
+      return type;
+  }
+}
+}  // namespace
+
 int AfxMessageBox(const char* text, UINT type) {
   CWinApp* app = AfxGetApp();
   HWND owner = app && app->m_pMainWnd ? app->m_pMainWnd->m_hWnd : nullptr;
   const char* caption = app && !app->m_strAppName.empty() ? app->m_strAppName.c_str() : nullptr;
-  return MessageBoxA(owner, text, caption, type);
+  return MessageBoxA(owner, text, caption, WithDefaultIcon(type));
 }
 
 namespace {

@@ -46,7 +46,8 @@ class CWinApp {
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
 
-// A message box with the application name as caption, owned by the main window.
+// A message box with the application name as caption, owned by the main window; with no
+// icon in type, an exclamation mark for OK and OK/Cancel, a question mark for Yes/No.
 int AfxMessageBox(const char* text, UINT type = MB_OK);
 
 // Starts a thread at normal priority with the default stack size; an empty handle

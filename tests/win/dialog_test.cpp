@@ -95,6 +95,25 @@ void PressKey(HWND target, WPARAM key) {
   PostMessageA(target, WM_KEYUP, key, 0xC0000001);
 }
 
+// Runs each step from a timer of this thread once its condition holds, so that the keys
+// and clicks it posts go through whichever modal loop runs then.
+struct Step {
+  std::function<bool()> ready;
+  std::function<void()> act;
+};
+std::vector<Step> g_steps;
+void CALLBACK RunReadyStep(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_steps.empty() || !g_steps.front().ready()) return;
+  const Step step = g_steps.front();
+  g_steps.erase(g_steps.begin());
+  step.act();
+}
+
+// A left click as the mouse gives it: the button takes the focus, then reports the click.
+void MouseClick(HWND button) {
+  PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+  PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+}
 }  // namespace
 
 TEST_F(DialogTest, ClosingStoresTheMembersPathNotTypedText) {
@@ -143,6 +162,38 @@ TEST_F(DialogTest, EnterInTheOutputBoxEndsTheDialogThroughOk) {
   EXPECT_EQ(result, IDOK);
   EXPECT_EQ(dlg.m_strOutputFile, "Z:\\tmp\\typed.wav");  // OK moved the texts into the members
   EXPECT_EQ(StoredOutputPath(), "<absent>");
+}
+
+// Enter presses the push button that has the focus: the one the dialog starts with, and
+// About after a mouse click on it and its box's closing.
+TEST_F(DialogTest, EnterPressesTheFocusedButtonHoweverItGotTheFocus) {
+  CConverterDlg dlg;
+  ModalAnswerer answerer;
+  answerer.ChooseInNextFileDialog("");  // Cancel
+  answerer.PressInNextDialog("About Sonbrel", IDOK);
+  answerer.PressInNextDialog("About Sonbrel", IDOK);
+  int focusedAtStart = 0;
+  auto backAfter = [&](size_t boxes) {  // that many boxes answered, the focus back in the window
+    return [&, boxes] { return answerer.seen.size() == boxes && IsChild(dlg.m_hWnd, GetFocus()); };
+  };
+  g_steps = {
+      {[&] { return dlg.m_hWnd && IsWindowVisible(dlg.m_hWnd); },
+       [&] {
+         focusedAtStart = GetDlgCtrlID(GetFocus());
+         PressKey(GetFocus(), VK_RETURN);
+       }},
+      {backAfter(1), [&] { MouseClick(GetDlgItem(dlg.m_hWnd, IDC_ABOUT)); }},
+      {backAfter(2), [&] { PressKey(GetFocus(), VK_RETURN); }},
+      {backAfter(3), [&] { PressKey(GetFocus(), VK_ESCAPE); }},
+  };
+  const UINT_PTR timer = SetTimer(nullptr, 0, 30, &RunReadyStep);
+  const INT_PTR result = RunAsMainWindow(dlg, [](HWND) {}, false);
+  KillTimer(nullptr, timer);
+  g_steps.clear();
+  EXPECT_EQ(focusedAtStart, IDC_OPEN);
+  ASSERT_EQ(answerer.seen.size(), 3u) << "Enter pressed no button";
+  EXPECT_EQ(answerer.seen[2].caption, "About Sonbrel");
+  EXPECT_EQ(result, IDCANCEL) << "Enter ended the dialog instead";
 }
 
 TEST_F(DialogTest, AStoredPathTooLongToHoldIsIgnored) {

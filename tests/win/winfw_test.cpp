@@ -1,7 +1,7 @@
 // The Windows layer itself. The owners that make "released on every exit path" hold:
 // copies, moves and resets must neither leak nor release twice. The window machinery:
 // message-map dispatch and chaining, the default procedure, the exception guard,
-// detaching from windows, and data exchange.
+// detaching from windows, data exchange, and the framework's message box.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -14,6 +14,7 @@
 #include "winfw/Controls.h"
 #include "winfw/Dialog.h"
 #include "winfw/UniqueHandle.h"
+#include "winfw/WinApp.h"
 
 namespace {
 // Answers IUnknown and IPersist, and remembers the last interface it was asked for.
@@ -286,4 +287,28 @@ TEST_F(LayerTest, DataExchangeMovesTextsBothWaysWhole) {
     EXPECT_EQ(dlg.m_strOutput, "Z:\\typed.wav");
     EXPECT_EQ(dlg.m_strTitle, "");
   });
+}
+
+TEST_F(LayerTest, AfxMessageBoxWarnsOrAsksWhenTheCallerNamesNoIcon) {
+  const struct {
+    UINT type;
+    int button;
+    LPCSTR icon;
+  } cases[] = {
+      {MB_OK, IDOK, IDI_EXCLAMATION},
+      {MB_OKCANCEL, IDCANCEL, IDI_EXCLAMATION},
+      {MB_YESNO, IDNO, IDI_QUESTION},
+      {MB_YESNOCANCEL, IDNO, IDI_QUESTION},
+      {MB_OK | MB_ICONINFORMATION, IDOK, IDI_ASTERISK},  // a named icon stays
+  };
+  for (const auto& c : cases) {
+    ModalAnswerer answerer;
+    LRESULT shown = 0;
+    answerer.PressOnNextBox(c.button, [&] {  // the box's icon: static 0x440
+      HWND box = FindWindowA("#32770", AfxGetApp()->m_strAppName.c_str());
+      shown = SendDlgItemMessageA(box, 0x440, STM_GETICON, 0, 0);
+    });
+    EXPECT_EQ(AfxMessageBox("Something to say", c.type), c.button);
+    EXPECT_EQ(shown, reinterpret_cast<LRESULT>(LoadIconA(nullptr, c.icon))) << "type " << c.type;
+  }
 }
