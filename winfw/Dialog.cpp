@@ -38,7 +38,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
   } catch (...) {
     // No exception may cross the dialog procedure: the dialog opens as it stands.
   }
-  // A dialog that did not move itself opens centred, where the class framework opens it.
+  // A dialog that did not move itself opens centred: on its owner, or on the screen.
   const RECT now = WindowRect(hwnd);
   if (IsWindow(hwnd) && now.left == placed.left && now.top == placed.top) self->CenterWindow();
   return result;

@@ -114,7 +114,7 @@ BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const c
 }
 
 namespace {
-// With no icon named, OK boxes warn and Yes/No boxes ask, as the class framework's do.
+// With no icon named, OK boxes warn and Yes/No boxes ask.
 UINT WithDefaultIcon(UINT type) {
   if (type & MB_ICONMASK) return type;
   switch (type & MB_TYPEMASK) {
