@@ -58,8 +58,19 @@ class CConverterDlg : public CDialog {
   // Esc and Enter end the dialog without WM_CLOSE: they, too, end the session first.
   void OnOK() override;
   void OnCancel() override;
+
+  // The job's state. Idle; Starting: Convert has started a worker that has not begun;
+  // Running; Stopping: a stop was asked for (or the loop has ended) and the worker
+  // finishes. It changes only through the four steps below, each one atomic, and
+  // m_bStopped follows it: 0 while starting or running, else 1.
+  enum class JobState { Idle, Starting, Running, Stopping };
+  std::atomic<JobState> m_nJobState{JobState::Idle};
+  bool JobActive() const { return m_nJobState != JobState::Idle; }
+  bool BeginJob();        // Idle to Starting (Convert); false when a job is active
+  void MarkJobRunning();  // Starting to Running (the worker's start); a stop asked for first stays
+  bool RequestJobStop();  // Starting or Running to Stopping; false when there was nothing to stop
+  void EndJob();          // to Idle: the worker's last touch of the dialog
   UniqueKernelHandle m_hConvertThread;        // the job's worker, until joined
-  std::atomic<bool> m_bJobActive{false};      // from Convert's start of a job until its worker ends
   std::int64_t m_nMaxDataBytes = kMaxWavDataBytes;  // data length bound; lowered by tests
   ConvertRequest m_job;                       // what the running job converts, fixed when it starts
   std::atomic<int> m_nWorkerBoxes{0};         // the worker's message boxes now open

@@ -79,7 +79,7 @@ std::vector<ModalAnswerer::Seen> ConvertExpectingNoJob(CConverterDlg& dlg, Modal
   answers.PressOnNextBox(IDOK);
   Click(dlg.m_hWnd, IDC_CONVERT);
   PumpFor(200);
-  EXPECT_FALSE(dlg.m_bJobActive);
+  EXPECT_FALSE(dlg.JobActive());
   ExpectIdle(dlg);
   return answers.seen;
 }
@@ -249,7 +249,7 @@ TEST_F(ConvertBadInputTest, OutputPathOver259CharactersIsRefusedBeforeAJobStarts
     answers.PressOnNextBox(IDOK);
     Click(h, IDC_CONVERT);
     PumpFor(200);
-    EXPECT_FALSE(dlg.m_bJobActive);
+    EXPECT_FALSE(dlg.JobActive());
     ExpectIdle(dlg);
     ASSERT_EQ(answers.seen.size(), 1u);
     EXPECT_EQ(answers.seen[0].caption, "Error");
