@@ -72,6 +72,8 @@ void CConverterDlg::OnConvert() {
   if (FileExists(request.outputPath.c_str())) {
     const std::string question = WithPath(kReplaceQuestion, request.outputPath);
     if (MessageBox(question.c_str(), "Warning", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
+    // The window may have begun to end while the question was up.
+    if (!SessionOpen()) return;
     // The old file stays until the worker opens the output for writing, which replaces
     // it: a job that fails before that leaves it as it was. While the question was up the
     // preview window could close the media: check again what the job will use.

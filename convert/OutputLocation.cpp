@@ -70,6 +70,7 @@ void CConverterDlg::OnBrowse() {
   ofn.lpstrTitle = "Select Output";
   ofn.Flags = OFN_HIDEREADONLY;
   if (!GetSaveFileNameA(&ofn)) return;
+  if (!SessionOpen()) return;  // the window began to end while the dialog was up
 
   const std::string chosen = WavNameFor(file, IsAnsiLeadByte);
   if (!FitsPathLimit(chosen)) {

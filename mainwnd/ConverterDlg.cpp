@@ -3,6 +3,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "app/ConverterApp.h"
@@ -22,6 +24,31 @@ constexpr char kFallbackOutput[] = "c:\\output.wav";
 constexpr int kMediaControls[] = {IDC_CONVERT,    IDC_SLIDER,      IDC_PLAY,   IDC_PAUSE,
                                   IDC_STOP,       IDC_START_TIME,  IDC_END_TIME, IDC_OUTPUT_FILE,
                                   IDC_BROWSE,     IDC_START_CLOCK, IDC_END_CLOCK};
+
+// The buttons of the user's commands.
+constexpr int kCommandButtons[] = {IDC_CONVERT,    IDC_OPEN,     IDC_PLAY,   IDC_PAUSE,       IDC_STOP,
+                                   IDC_START_TIME, IDC_END_TIME, IDC_BROWSE, IDC_HELP_BUTTON, IDC_HOMEPAGE,
+                                   IDC_ABOUT};
+
+// Whether the message is one of the user's commands: a button above, the slider let go,
+// a file dropped, or About from the system menu.
+bool IsUserCommand(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      return HIWORD(wp) == BN_CLICKED &&
+             std::find(std::begin(kCommandButtons), std::end(kCommandButtons), LOWORD(wp)) != std::end(kCommandButtons);
+    case WM_NOTIFY: {
+      const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+      return hdr->idFrom == IDC_SLIDER && hdr->code == static_cast<UINT>(NM_RELEASEDCAPTURE);
+    }
+    case WM_DROPFILES:
+      return true;
+    case WM_SYSCOMMAND:
+      return (wp & 0xFFF0) == IDM_ABOUTBOX;
+    default:
+      return false;
+  }
+}
 }  // namespace
 
 CConverterDlg::CConverterDlg(CWnd* parent)
@@ -44,6 +71,12 @@ void CConverterDlg::DoDataExchange(CDataExchange* dx) {
 }
 
 bool CConverterDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  // Once the session's end has begun, the user's commands do nothing: nothing new starts.
+  if (!SessionOpen() && IsUserCommand(msg, wp, lp)) {
+    if (msg == WM_DROPFILES) DragFinish(reinterpret_cast<HDROP>(wp));
+    result = 0;
+    return true;
+  }
   using D = CConverterDlg;
   static const MessageMap<D> map = {
       OnMessage(WM_SYSCOMMAND, &D::OnSysCommand),
@@ -163,6 +196,8 @@ LRESULT CConverterDlg::OnDestroy(WPARAM, LPARAM) {
 void CConverterDlg::EndSession() {
   if (m_nSession != Session::Open) return;
   m_nSession = Session::Ending;
+  EnableMediaControls(FALSE);
+  DragAcceptFiles(m_hWnd, FALSE);
   StopConversionAndWait();
   // The preview's graph and COM must be gone before the process ends: the platform's
   // media threads fault when a process exits under a live graph.

@@ -81,10 +81,13 @@ class CConverterDlg : public CDialog {
 
   // --- Shutdown ---
   // Ends what the dialog started, whichever way it ends: the job, the preview and COM on
-  // this thread. The first call does it; later calls do nothing.
+  // this thread. From its start nothing new starts (see SessionOpen). The first call does
+  // it; later calls do nothing.
   void EndSession();
   enum class Session { Open, Ending, Ended };
   Session m_nSession = Session::Open;
+  // Every command of the user's asks this first.
+  bool SessionOpen() const { return m_nSession == Session::Open; }
   bool m_bComInitialized = false;
 
   // --- Output location ---

@@ -10,6 +10,7 @@
 //   sonbrel-drive key ID VK       presses key VK (a number) in control ID of the main window (0: the window)
 //   sonbrel-drive settext ID TEXT sets the text of control ID of the main window
 //   sonbrel-drive waitprogress [seconds]    waits until the progress bar has moved
+//   sonbrel-drive press ID        posts the click of button ID to the main window, enabled or not
 //   sonbrel-drive pipe NAME SECONDS         holds \\.\pipe\NAME open for writers and never reads it
 // Exit code 0 on success, 1 when the window or a dialog did not show up, 2 for bad usage.
 #include <windows.h>
@@ -137,7 +138,7 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: sonbrel-drive wait | open <path> | play | title <text> | gettitle | "
                  "waitfor|close TITLE [seconds] | click TITLE ID [seconds] | key ID VK | settext ID TEXT | "
-                 "waitprogress [seconds] | pipe NAME SECONDS\n");
+                 "waitprogress [seconds] | press ID | pipe NAME SECONDS\n");
     return 2;
   }
   const std::string command = argv[1];
@@ -186,6 +187,10 @@ int main(int argc, char** argv) {
       if (GetTickCount() - start >= seconds * 1000) return 1;
       Sleep(50);
     }
+    return 0;
+  }
+  if (command == "press" && argc == 3) {
+    Press(main, std::atoi(argv[2]));
     return 0;
   }
   if (command == "gettitle") {
