@@ -57,6 +57,16 @@ void PumpAllButInput(HWND window) {
     DispatchMessageA(&msg);
   }
 }
+
+BOOL CALLBACK PressOkOnBox(HWND hwnd, LPARAM) {
+  char cls[8] = {};
+  if (GetClassNameA(hwnd, cls, sizeof(cls)) && std::strcmp(cls, "#32770") == 0)
+    PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
+  return TRUE;
+}
+
+// Answers the message boxes that thread has open, as OK would.
+void AnswerThreadBoxes(HANDLE thread) { EnumThreadWindows(GetThreadId(thread), &PressOkOnBox, 0); }
 }  // namespace
 
 void CConverterDlg::OnConvert() {
@@ -162,7 +172,7 @@ void CConverterDlg::StopConversionAndWait() {
   // The worker sends the caption and the bar's position here and waits for them to be
   // handled, and its boxes must stay answerable: everything is handled meanwhile except
   // the user's input to this window. Only the time the worker spends in its own calls
-  // counts towards the bound, never the time its boxes wait for the user.
+  // counts towards the bound, never the time its boxes wait for someone to answer them.
   // A stretch of time counts only when no box was open at its start nor at its end.
   DWORD busyMs = 0;
   DWORD last = GetTickCount();
@@ -171,10 +181,11 @@ void CConverterDlg::StopConversionAndWait() {
     // Read afresh each time: a message handled below may have changed the thread.
     const HANDLE thread = m_hConvertThread.Get();
     if (!thread || WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) break;
+    if (m_bUnattended) AnswerThreadBoxes(thread);
     MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_ALLINPUT);
     PumpAllButInput(m_hWnd);
     const DWORD now = GetTickCount();
-    const bool boxOpen = m_nWorkerBoxes > 0;
+    const bool boxOpen = m_nWorkerBoxes > 0 && !m_bUnattended;
     if (!boxWasOpen && !boxOpen) busyMs += now - last;
     boxWasOpen = boxOpen;
     last = now;

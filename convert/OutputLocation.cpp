@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "app/ConverterApp.h"
-#include "app/Settings.h"
 #include "convert/OutputPathRules.h"
 #include "mainwnd/ConverterDlg.h"
 #include "media/MediaPaths.h"
@@ -78,6 +77,6 @@ void CConverterDlg::OnBrowse() {
     return;
   }
   m_strOutputFile = chosen;
-  theApp.WriteProfileString(settings::kOptionSection, settings::kOutputFileKey, m_strOutputFile.c_str());
+  StoreOutputPath();
   SetDlgItemText(IDC_OUTPUT_FILE, m_strOutputFile.c_str());
 }

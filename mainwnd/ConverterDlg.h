@@ -75,20 +75,24 @@ class CConverterDlg : public CDialog {
   ConvertRequest m_job;                       // what the running job converts, fixed when it starts
   std::atomic<int> m_nWorkerBoxes{0};         // the worker's message boxes now open
   // How long closing waits for a stopped job, not counting the time the worker's boxes
-  // are open. A worker still busy after that is stuck in a platform call: it is left
-  // behind, and the process ends without it (CConverterApp::InitInstance).
+  // are open while someone can answer them. A worker still busy after that is stuck in a
+  // platform call: it is left behind, and the process ends without it
+  // (CConverterApp::InitInstance).
   DWORD m_nStopWaitMs = 5000;
 
   // --- Shutdown ---
   // Ends what the dialog started, whichever way it ends: the job, the preview and COM on
   // this thread. From its start nothing new starts (see SessionOpen). The first call does
-  // it; later calls do nothing.
+  // it; a call during it only waits for the job, and a call after it does nothing.
   void EndSession();
   enum class Session { Open, Ending, Ended };
   Session m_nSession = Session::Open;
   // Every command of the user's asks this first.
   bool SessionOpen() const { return m_nSession == Session::Open; }
+  // Set when the system ends the session: no one is left to answer a box.
+  std::atomic<bool> m_bUnattended{false};
   bool m_bComInitialized = false;
+  void StoreOutputPath();
 
   // --- Output location ---
   std::string GetDefaultOutputPath(const char* section, const char* key, const char* fallback, int folder);
@@ -126,6 +130,8 @@ class CConverterDlg : public CDialog {
   LRESULT OnQueryDragIcon(WPARAM wp, LPARAM lp);
   LRESULT OnClose(WPARAM wp, LPARAM lp);
   LRESULT OnDestroy(WPARAM wp, LPARAM lp);
+  LRESULT OnQueryEndSession(WPARAM wp, LPARAM lp);
+  LRESULT OnEndSession(WPARAM wp, LPARAM lp);
   void OnConvert();
   void OnOpenFile();
   bool AskForMediaFile(std::string& chosen);
