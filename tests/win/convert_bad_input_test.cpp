@@ -293,6 +293,22 @@ TEST_F(ConvertBadInputTest, AudioThatCannotBeStreamedIsReportedAndAnOldOutputSta
   }
 }
 
+TEST_F(ConvertBadInputTest, AStreamThatDeliversNoAudioGivesAHeaderAloneAndSaysSo) {
+  // Its audio pages are zeros: it opens and reads 20 s long, but no audio comes.
+  const std::string out = Out("damaged.wav");
+  std::string media = TestMedia("conv-damaged.ogg");
+  const Outcome o = OpenBadAndConvert(media, out);
+  EXPECT_TRUE(o.openBoxes.empty());
+  ASSERT_EQ(o.convertBoxes.size(), 1u);
+  EXPECT_TRUE(IsWorkerBox(o.convertBoxes[0]));
+  CharLowerA(&media[0]);  // as an opened file's path is kept
+  EXPECT_EQ(o.convertBoxes[0].text,
+            "Can not convert " + media + ": the installed decoders delivered no audio for this file.");
+  const auto wav = ReadBytes(out);
+  EXPECT_EQ(wav.size(), 44u);
+  ExpectCompleteWav(wav);
+}
+
 TEST_F(ConvertBadInputTest, ConvertRefusesNoMediaAndAnEmptyRangeWithoutStartingAJob) {
   const std::string out = Out("refused.wav");
   CConverterDlg dlg;
