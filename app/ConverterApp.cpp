@@ -19,9 +19,14 @@ BOOL CConverterApp::InitInstance() {
   m_pMainWnd = &dlg;
   dlg.DoModal();
   m_pMainWnd = nullptr;
+  if (dlg.WorkerLeftBehind()) EndProcess(dlg);
+  return FALSE;
+}
+
+void CConverterApp::EndProcess(const CConverterDlg& dlg) {
   // A job stuck in a platform call outlived the window: end the process now, while the
   // dialog that its worker refers to still exists, and without unloading the media
   // services under the worker's live stream (they fault if unloaded then).
   if (dlg.WorkerLeftBehind()) TerminateProcess(GetCurrentProcess(), 0);
-  return FALSE;
+  ExitProcess(0);
 }

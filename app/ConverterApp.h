@@ -3,10 +3,14 @@
 
 #include "winfw/WinApp.h"
 
+class CConverterDlg;
+
 class CConverterApp : public CWinApp {
  public:
   CConverterApp() = default;
   BOOL InitInstance() override;
+  // Ends the process now, with exit code 0, once dlg's session has ended.
+  [[noreturn]] static void EndProcess(const CConverterDlg& dlg);
 
   // 1 while the left mouse button is held on the position slider, else 0.
   int m_bSliderDragging = 0;

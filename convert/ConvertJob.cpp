@@ -57,15 +57,24 @@ void PumpAllButInput(HWND window) {
     DispatchMessageA(&msg);
   }
 }
+
+BOOL CALLBACK PressOkOnBox(HWND hwnd, LPARAM) {
+  char cls[8] = {};
+  if (GetClassNameA(hwnd, cls, sizeof(cls)) && std::strcmp(cls, "#32770") == 0)
+    PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
+  return TRUE;
+}
+
+// Answers the message boxes that thread has open, as OK would.
+void AnswerThreadBoxes(HANDLE thread) { EnumThreadWindows(GetThreadId(thread), &PressOkOnBox, 0); }
 }  // namespace
 
 void CConverterDlg::OnConvert() {
-  if (m_bStopped == 0) {  // a job runs: this press asks it to stop
-    m_bStopped = 1;
+  if (RequestJobStop()) {  // a job starts or runs: this press asks it to stop
     SetDlgItemText(IDC_CONVERT, "Convert");
     return;
   }
-  if (m_bJobActive) return;  // a job is starting or finishing; never two at once
+  if (JobActive()) return;  // a job is finishing; never two at once
 
   UpdateData(TRUE);
   ConvertRequest request = CurrentRequest();
@@ -73,6 +82,8 @@ void CConverterDlg::OnConvert() {
   if (FileExists(request.outputPath.c_str())) {
     const std::string question = WithPath(kReplaceQuestion, request.outputPath);
     if (MessageBox(question.c_str(), "Warning", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
+    // The window may have begun to end while the question was up.
+    if (!SessionOpen()) return;
     // The old file stays until the worker opens the output for writing, which replaces
     // it: a job that fails before that leaves it as it was. While the question was up the
     // preview window could close the media: check again what the job will use.
@@ -85,18 +96,45 @@ void CConverterDlg::OnConvert() {
   m_hConvertThread.Reset();
   // The worker's own copy: the media, the output box and the range may change while it runs.
   m_job = request;
-  // The job counts as running from here on, before its thread exists: a second press is
+  // The job counts as started from here on, before its thread exists: a second press is
   // a stop request, and a stop request is never undone by the worker's start.
-  m_bJobActive = true;
-  m_bStopped = 0;
+  BeginJob();
   SetDlgItemText(IDC_CONVERT, "Stop");
   m_hConvertThread = AfxBeginThread(&CConverterDlg::ConvertThreadProc, this);
   if (!m_hConvertThread) {
-    m_bStopped = 1;
+    RequestJobStop();
     SetDlgItemText(IDC_CONVERT, "Convert");
-    m_bJobActive = false;
+    EndJob();
     AfxMessageBox(kNoThread);
   }
+}
+
+bool CConverterDlg::BeginJob() {
+  JobState idle = JobState::Idle;
+  if (!m_nJobState.compare_exchange_strong(idle, JobState::Starting)) return false;
+  m_bStopped = 0;
+  return true;
+}
+
+void CConverterDlg::MarkJobRunning() {
+  JobState starting = JobState::Starting;
+  m_nJobState.compare_exchange_strong(starting, JobState::Running);
+}
+
+bool CConverterDlg::RequestJobStop() {
+  JobState state = m_nJobState;
+  while (state == JobState::Starting || state == JobState::Running) {
+    if (m_nJobState.compare_exchange_weak(state, JobState::Stopping)) {
+      m_bStopped = 1;
+      return true;
+    }
+  }
+  return false;
+}
+
+void CConverterDlg::EndJob() {
+  m_bStopped = 1;
+  m_nJobState = JobState::Idle;
 }
 
 ConvertRequest CConverterDlg::CurrentRequest() const {
@@ -130,21 +168,24 @@ BOOL CConverterDlg::FileExists(const char* path) {
 }
 
 void CConverterDlg::StopConversionAndWait() {
-  if (!m_hConvertThread) return;
-  m_bStopped = 1;
+  RequestJobStop();
   // The worker sends the caption and the bar's position here and waits for them to be
   // handled, and its boxes must stay answerable: everything is handled meanwhile except
   // the user's input to this window. Only the time the worker spends in its own calls
-  // counts towards the bound, never the time its boxes wait for the user.
-  const HANDLE thread = m_hConvertThread.Get();
+  // counts towards the bound, never the time its boxes wait for someone to answer them.
   // A stretch of time counts only when no box was open at its start nor at its end.
   DWORD busyMs = 0;
   DWORD last = GetTickCount();
   bool boxWasOpen = m_nWorkerBoxes > 0;
-  while (MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0) {
+  for (;;) {
+    // Read afresh each time: a message handled below may have changed the thread.
+    const HANDLE thread = m_hConvertThread.Get();
+    if (!thread || WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) break;
+    if (m_bUnattended) AnswerThreadBoxes(thread);
+    MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_ALLINPUT);
     PumpAllButInput(m_hWnd);
     const DWORD now = GetTickCount();
-    const bool boxOpen = m_nWorkerBoxes > 0;
+    const bool boxOpen = m_nWorkerBoxes > 0 && !m_bUnattended;
     if (!boxWasOpen && !boxOpen) busyMs += now - last;
     boxWasOpen = boxOpen;
     last = now;
@@ -163,8 +204,9 @@ unsigned CConverterDlg::ConvertThreadProc(void* param) {
 }
 
 void CConverterDlg::RunConversion() {
-  // Convert has already marked the job running (m_bStopped 0, caption "Stop"); a stop
+  // Convert has already shown the job running (m_bStopped 0, caption "Stop"); a stop
   // request made since then stays in force.
+  MarkJobRunning();
   {
     // The multithreaded apartment: this thread waits without pumping messages, and the
     // platform's own streaming threads live there too.
@@ -177,9 +219,9 @@ void CConverterDlg::RunConversion() {
       ShowWorkerMessage(kCannotStream, mediaPath);
   }
   m_ctlProgress.SetPos(0);
-  m_bStopped = 1;
+  RequestJobStop();  // m_bStopped 1 before the caption, as a stop press does it
   ::SetDlgItemTextA(m_hWnd, IDC_CONVERT, "Convert");
-  m_bJobActive = false;  // last: nothing of the dialog is touched after this
+  EndJob();  // last: nothing of the dialog is touched after this
 }
 
 HRESULT CConverterDlg::OpenMediaStream(const char* path, IMultiMediaStream** stream) {

@@ -18,3 +18,4 @@ inline constexpr char kFormatRefused[] =
     "Can not convert %s: its audio comes in a format that a WAV file cannot describe.";
 inline constexpr char kNoAudioDelivered[] =
     "Can not convert %s: the installed decoders stopped before delivering any audio.";
+inline constexpr char kNoAudioInStream[] = "Can not convert %s: the installed decoders delivered no audio for this file.";

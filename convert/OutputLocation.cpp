@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "app/ConverterApp.h"
-#include "app/Settings.h"
 #include "convert/OutputPathRules.h"
 #include "mainwnd/ConverterDlg.h"
 #include "media/MediaPaths.h"
@@ -70,6 +69,7 @@ void CConverterDlg::OnBrowse() {
   ofn.lpstrTitle = "Select Output";
   ofn.Flags = OFN_HIDEREADONLY;
   if (!GetSaveFileNameA(&ofn)) return;
+  if (!SessionOpen()) return;  // the window began to end while the dialog was up
 
   const std::string chosen = WavNameFor(file, IsAnsiLeadByte);
   if (!FitsPathLimit(chosen)) {
@@ -77,6 +77,6 @@ void CConverterDlg::OnBrowse() {
     return;
   }
   m_strOutputFile = chosen;
-  theApp.WriteProfileString(settings::kOptionSection, settings::kOutputFileKey, m_strOutputFile.c_str());
+  StoreOutputPath();
   SetDlgItemText(IDC_OUTPUT_FILE, m_strOutputFile.c_str());
 }

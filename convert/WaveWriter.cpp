@@ -112,6 +112,7 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
     for (;;) {
       const HRESULT hr = filler.Fill(sample.Get(), event.Get());
       if (FAILED(hr) && written == 0) failure = kNoAudioDelivered;
+      if (hr == MS_S_ENDOFSTREAM && written == 0) failure = kNoAudioInStream;  // the file is 44 bytes
       if (FAILED(hr) || hr == MS_S_ENDOFSTREAM) break;
       DWORD reportedBytes = 0;
       audioData->GetInfo(nullptr, nullptr, &reportedBytes);

@@ -3,6 +3,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "app/ConverterApp.h"
@@ -22,6 +24,31 @@ constexpr char kFallbackOutput[] = "c:\\output.wav";
 constexpr int kMediaControls[] = {IDC_CONVERT,    IDC_SLIDER,      IDC_PLAY,   IDC_PAUSE,
                                   IDC_STOP,       IDC_START_TIME,  IDC_END_TIME, IDC_OUTPUT_FILE,
                                   IDC_BROWSE,     IDC_START_CLOCK, IDC_END_CLOCK};
+
+// The buttons of the user's commands.
+constexpr int kCommandButtons[] = {IDC_CONVERT,    IDC_OPEN,     IDC_PLAY,   IDC_PAUSE,       IDC_STOP,
+                                   IDC_START_TIME, IDC_END_TIME, IDC_BROWSE, IDC_HELP_BUTTON, IDC_HOMEPAGE,
+                                   IDC_ABOUT};
+
+// Whether the message is one of the user's commands: a button above, the slider let go,
+// a file dropped, or About from the system menu.
+bool IsUserCommand(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      return HIWORD(wp) == BN_CLICKED &&
+             std::find(std::begin(kCommandButtons), std::end(kCommandButtons), LOWORD(wp)) != std::end(kCommandButtons);
+    case WM_NOTIFY: {
+      const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+      return hdr->idFrom == IDC_SLIDER && hdr->code == static_cast<UINT>(NM_RELEASEDCAPTURE);
+    }
+    case WM_DROPFILES:
+      return true;
+    case WM_SYSCOMMAND:
+      return (wp & 0xFFF0) == IDM_ABOUTBOX;
+    default:
+      return false;
+  }
+}
 }  // namespace
 
 CConverterDlg::CConverterDlg(CWnd* parent)
@@ -44,6 +71,12 @@ void CConverterDlg::DoDataExchange(CDataExchange* dx) {
 }
 
 bool CConverterDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  // Once the session's end has begun, the user's commands do nothing: nothing new starts.
+  if (!SessionOpen() && IsUserCommand(msg, wp, lp)) {
+    if (msg == WM_DROPFILES) DragFinish(reinterpret_cast<HDROP>(wp));
+    result = 0;
+    return true;
+  }
   using D = CConverterDlg;
   static const MessageMap<D> map = {
       OnMessage(WM_SYSCOMMAND, &D::OnSysCommand),
@@ -54,6 +87,8 @@ bool CConverterDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       OnMessage(WM_DROPFILES, &D::OnDropFiles),
       OnMessage(WM_CLOSE, &D::OnClose),
       OnMessage(WM_DESTROY, &D::OnDestroy),
+      OnMessage(WM_QUERYENDSESSION, &D::OnQueryEndSession),
+      OnMessage(WM_ENDSESSION, &D::OnEndSession),
       OnNotify(IDC_SLIDER, NM_RELEASEDCAPTURE, &D::OnSliderReleased),
       OnCommand(IDC_PLAY, BN_CLICKED, &D::OnPlay),
       OnCommand(IDC_PAUSE, BN_CLICKED, &D::OnPause),
@@ -136,8 +171,9 @@ BOOL CConverterDlg::OnInitDialog() {
 LRESULT CConverterDlg::OnClose(WPARAM, LPARAM) {
   if (m_nSession != Session::Open) return 0;  // already on its way out
   EndSession();
-  theApp.WriteProfileString(settings::kOptionSection, settings::kOutputFileKey, m_strOutputFile.c_str());
-  PromptUpdateCheck(kProductPageUrl);
+  StoreOutputPath();
+  // Unless the system ended the session while the close waited for the job.
+  if (!m_bUnattended) PromptUpdateCheck(kProductPageUrl);
   return Default();  // issues Cancel, which ends the dialog
 }
 
@@ -160,10 +196,42 @@ LRESULT CConverterDlg::OnDestroy(WPARAM, LPARAM) {
   return Default();
 }
 
+// The system asks whether the session may end: yes, at once. Nothing changes yet, since
+// the end may still be called off; the work waits for WM_ENDSESSION.
+LRESULT CConverterDlg::OnQueryEndSession(WPARAM, LPARAM) { return TRUE; }
+
+// The session ends (wp true): everything a close does, but no question, since no one is
+// there to answer it. The system ends the process at any moment once this returns (Wine
+// terminates it, which a process that has used the media services does not survive
+// cleanly), so the process ends here, as it ends itself after a close.
+LRESULT CConverterDlg::OnEndSession(WPARAM wp, LPARAM) {
+  if (!wp) return 0;  // called off: everything stays as it was
+  m_bUnattended = true;
+  if (m_nSession == Session::Ending) {
+    // A close, Esc or Enter under way: its job is seen to its end here, the rest by it.
+    EndSession();
+    return 0;
+  }
+  if (SessionOpen()) {
+    EndSession();
+    StoreOutputPath();
+  }
+  CConverterApp::EndProcess(*this);
+}
+
+void CConverterDlg::StoreOutputPath() {
+  theApp.WriteProfileString(settings::kOptionSection, settings::kOutputFileKey, m_strOutputFile.c_str());
+}
+
 void CConverterDlg::EndSession() {
-  if (m_nSession != Session::Open) return;
+  if (m_nSession == Session::Ended) return;
+  const bool underWay = m_nSession == Session::Ending;
   m_nSession = Session::Ending;
+  EnableMediaControls(FALSE);
+  DragAcceptFiles(m_hWnd, FALSE);
   StopConversionAndWait();
+  // The end already under way (this call came while it waited) releases the rest.
+  if (underWay) return;
   // The preview's graph and COM must be gone before the process ends: the platform's
   // media threads fault when a process exits under a live graph.
   ClosePreview();

@@ -58,23 +58,41 @@ class CConverterDlg : public CDialog {
   // Esc and Enter end the dialog without WM_CLOSE: they, too, end the session first.
   void OnOK() override;
   void OnCancel() override;
+
+  // The job's state. Idle; Starting: Convert has started a worker that has not begun;
+  // Running; Stopping: a stop was asked for (or the loop has ended) and the worker
+  // finishes. It changes only through the four steps below, each one atomic, and
+  // m_bStopped follows it: 0 while starting or running, else 1.
+  enum class JobState { Idle, Starting, Running, Stopping };
+  std::atomic<JobState> m_nJobState{JobState::Idle};
+  bool JobActive() const { return m_nJobState != JobState::Idle; }
+  bool BeginJob();        // Idle to Starting (Convert); false when a job is active
+  void MarkJobRunning();  // Starting to Running (the worker's start); a stop asked for first stays
+  bool RequestJobStop();  // Starting or Running to Stopping; false when there was nothing to stop
+  void EndJob();          // to Idle: the worker's last touch of the dialog
   UniqueKernelHandle m_hConvertThread;        // the job's worker, until joined
-  std::atomic<bool> m_bJobActive{false};      // from Convert's start of a job until its worker ends
   std::int64_t m_nMaxDataBytes = kMaxWavDataBytes;  // data length bound; lowered by tests
   ConvertRequest m_job;                       // what the running job converts, fixed when it starts
   std::atomic<int> m_nWorkerBoxes{0};         // the worker's message boxes now open
   // How long closing waits for a stopped job, not counting the time the worker's boxes
-  // are open. A worker still busy after that is stuck in a platform call: it is left
-  // behind, and the process ends without it (CConverterApp::InitInstance).
+  // are open while someone can answer them. A worker still busy after that is stuck in a
+  // platform call: it is left behind, and the process ends without it
+  // (CConverterApp::InitInstance).
   DWORD m_nStopWaitMs = 5000;
 
   // --- Shutdown ---
   // Ends what the dialog started, whichever way it ends: the job, the preview and COM on
-  // this thread. The first call does it; later calls do nothing.
+  // this thread. From its start nothing new starts (see SessionOpen). The first call does
+  // it; a call during it only waits for the job, and a call after it does nothing.
   void EndSession();
   enum class Session { Open, Ending, Ended };
   Session m_nSession = Session::Open;
+  // Every command of the user's asks this first.
+  bool SessionOpen() const { return m_nSession == Session::Open; }
+  // Set when the system ends the session: no one is left to answer a box.
+  std::atomic<bool> m_bUnattended{false};
   bool m_bComInitialized = false;
+  void StoreOutputPath();
 
   // --- Output location ---
   std::string GetDefaultOutputPath(const char* section, const char* key, const char* fallback, int folder);
@@ -112,6 +130,8 @@ class CConverterDlg : public CDialog {
   LRESULT OnQueryDragIcon(WPARAM wp, LPARAM lp);
   LRESULT OnClose(WPARAM wp, LPARAM lp);
   LRESULT OnDestroy(WPARAM wp, LPARAM lp);
+  LRESULT OnQueryEndSession(WPARAM wp, LPARAM lp);
+  LRESULT OnEndSession(WPARAM wp, LPARAM lp);
   void OnConvert();
   void OnOpenFile();
   bool AskForMediaFile(std::string& chosen);

@@ -85,7 +85,8 @@ BOOL CConverterDlg::ProbeDuration() {
 
 void CConverterDlg::OnOpenFile() {
   std::string chosen;
-  if (AskForMediaFile(chosen)) OpenMediaFile(chosen);
+  // The window may have begun to end while the dialog was up.
+  if (AskForMediaFile(chosen) && SessionOpen()) OpenMediaFile(chosen);
 }
 
 LRESULT CConverterDlg::OnDropFiles(WPARAM wp, LPARAM) {

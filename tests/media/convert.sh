@@ -27,6 +27,25 @@ make_file conv-surround.m4a ffmpeg -loglevel error -y -f lavfi -i sine=frequency
   -filter_complex "[0]asplit=6[a][b][c][d][e][f];[a][b][c][d][e][f]join=inputs=6:channel_layout=5.1" \
   -c:a aac -b:a 192k {}
 # Bad input.
+# Ogg Vorbis whose audio pages are zeros: its header pages (granule position 0) and its
+# last page stay, so that its length still reads 20 s, but the decoders deliver nothing.
+damaged_vorbis() {
+  sox -n -r 44100 -c 2 -b 16 -t wav - synth 20 sine 440 gain -6 2>/dev/null |
+    ffmpeg -loglevel error -i - -c:a libvorbis -f ogg - | python3 -c '
+import sys
+data = bytearray(sys.stdin.buffer.read())
+pages, at = [], 0
+while at < len(data):
+    count = data[at + 26]
+    end = at + 27 + count + sum(data[at + 27:at + 27 + count])
+    pages.append((at, end, int.from_bytes(data[at + 6:at + 14], "little")))
+    at = end
+for start, end, granule in pages[:-1]:
+    if granule:
+        data[start:end] = bytes(end - start)
+sys.stdout.buffer.write(data)'
+}
+make_file conv-damaged.ogg damaged_vorbis
 make_file conv-empty.mp3 true
 make_file conv-text.mp3 printf 'This is a text file with the name of an MP3 file.\n'
 make_file conv-truncated.mp3 head -c "$(($(stat -c %s conv-stereo44.mp3) / 2))" conv-stereo44.mp3

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The real program, started by wine as a user starts it, ends with exit status 0 however
 # its window goes: Esc, or Enter in the output box, with a sound file or a video open,
-# and a close or Esc during a job (whose WAV is then complete). A fault while the process
-# ends shows only in the status wine returns: another Windows process is told 0. With the
-# job stuck in a write that never returns, the window still goes and the process ends.
+# a close or Esc during a job (whose WAV is then complete), the end of the Windows session
+# (with a file open, and during a job) and a close whose update question is answered
+# after Convert and Open MP3 File were pressed under it. A fault while the process ends
+# shows only in the status wine returns: another Windows process is told 0. With the job
+# stuck in a write that never returns, the window still goes and the process ends.
 #   exit-status.sh BUILD_DIR MEDIA_DIR OUT_DIR
 set -uo pipefail
 build="$1"
@@ -23,7 +25,7 @@ drive() {
   return 1
 }
 
-readonly VK_RETURN=13 VK_ESCAPE=27 IDC_CONVERT=1000 IDC_OUTPUT_FILE=1017
+readonly VK_RETURN=13 VK_ESCAPE=27 IDC_CONVERT=1000 IDC_OPEN=1001 IDC_OUTPUT_FILE=1017 IDCANCEL=2 IDYES=6 IDNO=7
 failed=0
 
 # start NAME ACTION...: starts the program and runs the actions; status is then its exit
@@ -92,6 +94,73 @@ run "close during a job" convert_then close.wav drive close Sonbrel
 expect_complete_wav close.wav
 run "Esc during a job" convert_then esc.wav drive key 0 "$VK_ESCAPE"
 expect_complete_wav esc.wav
+
+# A whole conversion: what a job's first bytes must be (the platform's MP3 decoding is
+# exact from run to run, unlike any other decoder's rounding).
+finish_and_close() { drive waitidle && drive close Sonbrel; }
+run "a whole conversion, then a close" convert_then whole.wav finish_and_close
+expect_complete_wav whole.wav
+
+# The system ends the session as a log-off does: WM_QUERYENDSESSION, then WM_ENDSESSION.
+end_session() {
+  ended_at=$(date +%s.%N)
+  wineboot --end-session </dev/null >/dev/null 2>&1
+}
+open_and_end() { drive open "$(winpath "$media/$1")" && sleep 1 && end_session; }
+# An end called off (WM_ENDSESSION false) leaves the job going; the next one stops it.
+cancel_then_end() { drive cancelend && end_session; }
+# The update question is due from here on (its stored time lies in 1970): the session's
+# end must not ask it, since no one is there to answer.
+wine reg add 'HKCU\Software\Travenor\Exit Status\Setup' /v t_first_update /t REG_DWORD /d 0 /f >/dev/null 2>&1
+run "the session's end with conv-stereo44.mp3 open" open_and_end conv-stereo44.mp3
+run "the session's end during a job, after one called off" convert_then session-end.wav cancel_then_end
+echo "the session's end began $(echo "$(date +%s.%N) - $ended_at" | bc -l | cut -c1-4) s before the process's end"
+expect_complete_wav session-end.wav
+python3 - "$out/session-end.wav" "$out/whole.wav" <<'EOF' || failed=1
+import sys
+part, whole = (open(p, "rb").read()[44:] for p in sys.argv[1:])
+ok = 0 < len(part) < len(whole) and whole.startswith(part)
+print(("ok: " if ok else "FAILED: ") + f"session-end.wav's {len(part)} bytes of audio are the whole conversion's first")
+sys.exit(0 if ok else 1)
+EOF
+stored=$(wine reg query 'HKCU\Software\Travenor\Exit Status\Option' /v output_cut_file 2>/dev/null | tr -d '\r')
+if [[ "$stored" == *"$(winpath "$out")\\session-end.wav"* ]]; then
+  echo "ok: the session's end stored the output path"
+else
+  echo "FAILED: the session's end stored no output path: $stored"
+  failed=1
+fi
+
+# Under the close's update question, which leaves the window usable, Convert and Open MP3
+# File start nothing: no replace question, no job, no open dialog.
+kept="$out/kept.wav"
+cp "$media/conv-stereo44.wav" "$kept"
+kept_sum=$(md5sum <"$kept" | cut -d' ' -f1)
+appears() { wine "$build/sonbrel-drive.exe" waitfor "$1" 2 </dev/null >/dev/null 2>&1; }
+press_under_question() {
+  drive open "$(winpath "$media/conv-long.mp3")" && drive settext "$IDC_OUTPUT_FILE" "$(winpath "$kept")" &&
+    drive close Sonbrel && drive waitfor "Update the program" || return 1
+  drive press "$IDC_CONVERT"
+  if appears Warning; then
+    echo "FAILED: Convert asked to replace the output under the update question"
+    failed=1
+    drive click Warning "$IDYES"
+  fi
+  drive press "$IDC_OPEN"
+  if appears "Select an MP3 file"; then
+    echo "FAILED: Open MP3 File showed its dialog under the update question"
+    failed=1
+    drive click "Select an MP3 file" "$IDCANCEL"
+  fi
+  drive click "Update the program" "$IDNO"
+}
+run "Convert and Open MP3 File under the update question" press_under_question
+if [ "$(md5sum <"$kept" | cut -d' ' -f1)" = "$kept_sum" ]; then
+  echo "ok: the output is as it was (md5 $kept_sum)"
+else
+  echo "FAILED: the output changed (md5 $kept_sum before, $(md5sum <"$kept" | cut -d' ' -f1) after)"
+  failed=1
+fi
 
 # The output is a pipe that nobody reads: the worker's write never returns.
 wine "$build/sonbrel-drive.exe" pipe sonbrel-exit-stuck 90 </dev/null >/dev/null 2>&1 &

@@ -10,6 +10,10 @@
 //   sonbrel-drive key ID VK       presses key VK (a number) in control ID of the main window (0: the window)
 //   sonbrel-drive settext ID TEXT sets the text of control ID of the main window
 //   sonbrel-drive waitprogress [seconds]    waits until the progress bar has moved
+//   sonbrel-drive waitidle [seconds]        waits until the job has ended (the button reads "Convert")
+//   sonbrel-drive press ID        posts the click of button ID to the main window, enabled or not
+//   sonbrel-drive cancelend       the system calls an end of the session off, during a job: the
+//                                 window must agree to the end, and the job go on
 //   sonbrel-drive pipe NAME SECONDS         holds \\.\pipe\NAME open for writers and never reads it
 // Exit code 0 on success, 1 when the window or a dialog did not show up, 2 for bad usage.
 #include <windows.h>
@@ -77,6 +81,16 @@ std::string Text(HWND hwnd) {
   return text;
 }
 
+template <class Done>
+bool WaitUntil(DWORD seconds, Done done) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start >= seconds * 1000) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
 HWND WaitForTitle(const char* title, DWORD seconds) {
   const DWORD start = GetTickCount();
   for (;;) {
@@ -137,7 +151,7 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: sonbrel-drive wait | open <path> | play | title <text> | gettitle | "
                  "waitfor|close TITLE [seconds] | click TITLE ID [seconds] | key ID VK | settext ID TEXT | "
-                 "waitprogress [seconds] | pipe NAME SECONDS\n");
+                 "waitprogress [seconds] | waitidle [seconds] | press ID | cancelend | pipe NAME SECONDS\n");
     return 2;
   }
   const std::string command = argv[1];
@@ -181,12 +195,28 @@ int main(int argc, char** argv) {
   }
   if (command == "waitprogress") {
     const DWORD seconds = argc > 2 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)) : 20;
-    const DWORD start = GetTickCount();
-    while (SendMessageA(GetDlgItem(main, IDC_PROGRESS), PBM_GETPOS, 0, 0) <= 0) {
-      if (GetTickCount() - start >= seconds * 1000) return 1;
-      Sleep(50);
-    }
+    return WaitUntil(seconds, [main] { return SendMessageA(GetDlgItem(main, IDC_PROGRESS), PBM_GETPOS, 0, 0) > 0; })
+               ? 0
+               : 1;
+  }
+  if (command == "waitidle") {
+    const DWORD seconds = argc > 2 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)) : 60;
+    return WaitUntil(seconds, [main] { return Text(GetDlgItem(main, IDC_CONVERT)) == "Convert"; }) ? 0 : 1;
+  }
+  if (command == "press" && argc == 3) {
+    Press(main, std::atoi(argv[2]));
     return 0;
+  }
+  if (command == "cancelend") {
+    DWORD_PTR agreed = 0;
+    SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &agreed);
+    SendMessageTimeoutA(main, WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    const LRESULT before = SendMessageA(GetDlgItem(main, IDC_PROGRESS), PBM_GETPOS, 0, 0);
+    const bool goesOn =
+        WaitUntil(20, [&] { return SendMessageA(GetDlgItem(main, IDC_PROGRESS), PBM_GETPOS, 0, 0) > before; });
+    if (!agreed) std::fprintf(stderr, "the window did not agree to the end of the session\n");
+    if (!goesOn) std::fprintf(stderr, "the job did not go on after the end was called off\n");
+    return agreed && goesOn ? 0 : 1;
   }
   if (command == "gettitle") {
     // Asked of the label itself: it keeps its own copy of the text.

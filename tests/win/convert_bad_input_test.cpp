@@ -79,7 +79,7 @@ std::vector<ModalAnswerer::Seen> ConvertExpectingNoJob(CConverterDlg& dlg, Modal
   answers.PressOnNextBox(IDOK);
   Click(dlg.m_hWnd, IDC_CONVERT);
   PumpFor(200);
-  EXPECT_FALSE(dlg.m_bJobActive);
+  EXPECT_FALSE(dlg.JobActive());
   ExpectIdle(dlg);
   return answers.seen;
 }
@@ -249,7 +249,7 @@ TEST_F(ConvertBadInputTest, OutputPathOver259CharactersIsRefusedBeforeAJobStarts
     answers.PressOnNextBox(IDOK);
     Click(h, IDC_CONVERT);
     PumpFor(200);
-    EXPECT_FALSE(dlg.m_bJobActive);
+    EXPECT_FALSE(dlg.JobActive());
     ExpectIdle(dlg);
     ASSERT_EQ(answers.seen.size(), 1u);
     EXPECT_EQ(answers.seen[0].caption, "Error");
@@ -291,6 +291,22 @@ TEST_F(ConvertBadInputTest, AudioThatCannotBeStreamedIsReportedAndAnOldOutputSta
     }
     ExpectWorkerSaysCannotStream(boxes, media);
   }
+}
+
+TEST_F(ConvertBadInputTest, AStreamThatDeliversNoAudioGivesAHeaderAloneAndSaysSo) {
+  // Its audio pages are zeros: it opens and reads 20 s long, but no audio comes.
+  const std::string out = Out("damaged.wav");
+  std::string media = TestMedia("conv-damaged.ogg");
+  const Outcome o = OpenBadAndConvert(media, out);
+  EXPECT_TRUE(o.openBoxes.empty());
+  ASSERT_EQ(o.convertBoxes.size(), 1u);
+  EXPECT_TRUE(IsWorkerBox(o.convertBoxes[0]));
+  CharLowerA(&media[0]);  // as an opened file's path is kept
+  EXPECT_EQ(o.convertBoxes[0].text,
+            "Can not convert " + media + ": the installed decoders delivered no audio for this file.");
+  const auto wav = ReadBytes(out);
+  EXPECT_EQ(wav.size(), 44u);
+  ExpectCompleteWav(wav);
 }
 
 TEST_F(ConvertBadInputTest, ConvertRefusesNoMediaAndAnEmptyRangeWithoutStartingAJob) {

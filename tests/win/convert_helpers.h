@@ -42,7 +42,7 @@ inline void SetOutput(HWND dlg, const std::string& path) { SetDlgItemTextA(dlg, 
 
 // Waits until no job is active and the dialog is idle again.
 inline bool WaitIdle(CConverterDlg& dlg, DWORD timeoutMs = 60000) {
-  return PumpUntil([&] { return !dlg.m_bJobActive && ItemText(dlg.m_hWnd, IDC_CONVERT) == "Convert"; }, timeoutMs);
+  return PumpUntil([&] { return !dlg.JobActive() && ItemText(dlg.m_hWnd, IDC_CONVERT) == "Convert"; }, timeoutMs);
 }
 
 // Presses Convert and waits for the job (if one starts) to end.
@@ -55,7 +55,7 @@ inline void ExpectIdle(CConverterDlg& dlg) {
   EXPECT_EQ(ItemText(dlg.m_hWnd, IDC_CONVERT), "Convert");
   EXPECT_EQ(ProgressPos(dlg.m_hWnd), 0);
   EXPECT_EQ(dlg.m_bStopped, 1);
-  EXPECT_FALSE(dlg.m_bJobActive);
+  EXPECT_FALSE(dlg.JobActive());
 }
 
 inline std::vector<unsigned char> ReadBytes(const std::string& windowsPath) {

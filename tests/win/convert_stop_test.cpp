@@ -84,7 +84,7 @@ TEST_F(ConvertStopTest, StopDuringTheFirstBufferCompletesTheFileWithThatBuffer) 
     ASSERT_TRUE(PumpUntil([&] { return ItemText(h, IDC_CONVERT) == "Stop"; }));
     Click(h, IDC_CONVERT);  // Stop: before the worker has delivered its first buffer
     EXPECT_EQ(ItemText(h, IDC_CONVERT), "Convert");
-    EXPECT_TRUE(dlg.m_bJobActive);  // still finishing its buffer
+    EXPECT_TRUE(dlg.JobActive());  // still finishing its buffer
     EXPECT_TRUE(WaitIdle(dlg));
     ExpectIdle(dlg);
   });
@@ -108,7 +108,7 @@ TEST_F(ConvertStopTest, StopDuringTheLastBufferCompletesTheFile) {
         pressedAt = pos;
         Click(h, IDC_CONVERT);
       }
-      return !dlg.m_bJobActive;
+      return !dlg.JobActive();
     }, 120000);
     EXPECT_TRUE(WaitIdle(dlg));
     ExpectIdle(dlg);
@@ -127,9 +127,9 @@ TEST_F(ConvertStopTest, ClosingTheWindowStopsTheJobAndWaitsForItsHeader) {
     Click(h, IDC_CONVERT);
     ASSERT_TRUE(PumpUntil([&] { return ProgressPos(h) >= 50; }, 60000));
     SendMessageA(h, WM_CLOSE, 0, 0);  // the worker keeps sending while the window waits
-    EXPECT_FALSE(dlg.m_bJobActive);
+    EXPECT_FALSE(dlg.JobActive());
   });
-  EXPECT_FALSE(dlg.m_bJobActive);
+  EXPECT_FALSE(dlg.JobActive());
   const std::uint32_t length = DataLength(out);
   EXPECT_GT(length, 0u);
   EXPECT_LT(length, 60u * 176400u / 2);  // stopped well before the end
@@ -146,10 +146,10 @@ TEST_F(ConvertStopTest, EscAndEnterDuringAJobStopItAndWait) {
       Click(h, IDC_CONVERT);
       ASSERT_TRUE(PumpUntil([&] { return ProgressPos(h) >= 50; }, 60000));
       SendMessageA(h, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
-      EXPECT_FALSE(dlg.m_bJobActive);
-      EXPECT_FALSE(IsWindowVisible(h) && IsWindow(h) && dlg.m_bJobActive);
+      EXPECT_FALSE(dlg.JobActive());
+      EXPECT_FALSE(IsWindowVisible(h) && IsWindow(h) && dlg.JobActive());
     });
-    EXPECT_FALSE(dlg.m_bJobActive);
+    EXPECT_FALSE(dlg.JobActive());
     const std::uint32_t length = DataLength(out);
     EXPECT_GT(length, 0u);
     EXPECT_LT(length, 60u * 176400u / 2);
@@ -215,7 +215,7 @@ TEST_F(ConvertStopTest, ClosingThePreviewRightAfterConvertLeavesTheJobItsRange) 
   RunAsMainWindow(dlg, [&](HWND h) {
     Prepare(h, out);
     dlg.m_rtStart = 10 * kReferenceTimePerSecond;
-    dlg.m_rtEnd = 13 * kReferenceTimePerSecond;
+    dlg.m_rtEnd = 30 * kReferenceTimePerSecond;  // long enough to outlast the close of the media
     budget = ByteBudget(dlg.m_rtStart, dlg.m_rtEnd, 176400);
     Click(h, IDC_CONVERT);
     // The preview window's close box, before the worker has got far: the media closes.
@@ -264,7 +264,7 @@ TEST_F(ConvertStopTest, ClosingWhileTheWorkersBoxIsOpenWaitsForTheAnswerWithTheW
     EXPECT_EQ(dlg.m_rtStart, 123);
   });
   EXPECT_FALSE(rescuer.rescued);
-  EXPECT_FALSE(dlg.m_bJobActive);  // the worker ended on its own, after its box
+  EXPECT_FALSE(dlg.JobActive());  // the worker ended on its own, after its box
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "The range is too long for a WAV file. Only its beginning was converted.");
   EXPECT_GT(DataLength(out), 0u);
@@ -311,7 +311,7 @@ TEST_F(ConvertStopTest, ClosingWhileTheWorkerIsStuckInAPlatformCallEndsTheWindow
   // (a process ended under a thread stuck in a write can fault in the platform).
   DisconnectNamedPipe(server.Get());
   AnswerWorkerBoxes();
-  EXPECT_TRUE(PumpUntil([&] { return !dlg.m_bJobActive; }, 30000));
+  EXPECT_TRUE(PumpUntil([&] { return !dlg.JobActive(); }, 30000));
 }
 
 namespace {

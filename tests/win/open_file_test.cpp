@@ -205,7 +205,7 @@ TEST_F(OpenFileTest, ADropDuringAConversionOpensTheFileWhileTheJobGoesOn) {
     ASSERT_TRUE(OpenMedia(h, TestMedia("conv-long.mp3")).empty());
     SetOutput(h, out);
     Click(h, IDC_CONVERT);
-    ASSERT_TRUE(dlg.m_bJobActive);
+    ASSERT_TRUE(dlg.JobActive());
     EXPECT_TRUE(Drop(h, {media.Path(ScriptNames()[0])}).empty());
     ExpectOpened(dlg, h, media.storedFolder, ScriptNames()[0]);
     EXPECT_EQ(ItemText(h, IDC_CONVERT), "Stop");  // the job goes on with the file it had
