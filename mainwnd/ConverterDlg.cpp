@@ -170,10 +170,10 @@ BOOL CConverterDlg::OnInitDialog() {
 
 LRESULT CConverterDlg::OnClose(WPARAM, LPARAM) {
   if (m_nSession != Session::Open) return 0;  // already on its way out
+  m_bCloseStoresPath = true;
   EndSession();
   StoreOutputPath();
-  // Unless the system ended the session while the close waited for the job.
-  if (!m_bUnattended) PromptUpdateCheck(kProductPageUrl);
+  PromptUpdateCheck(kProductPageUrl);
   return Default();  // issues Cancel, which ends the dialog
 }
 
@@ -203,19 +203,14 @@ LRESULT CConverterDlg::OnQueryEndSession(WPARAM, LPARAM) { return TRUE; }
 // The session ends (wp true): everything a close does, but no question, since no one is
 // there to answer it. The system ends the process at any moment once this returns (Wine
 // terminates it, which a process that has used the media services does not survive
-// cleanly), so the process ends here, as it ends itself after a close.
+// cleanly), so the process ends here, as it ends itself after a close. An end already
+// under way (a close, Esc or Enter waiting for the job) is finished here the way it began.
 LRESULT CConverterDlg::OnEndSession(WPARAM wp, LPARAM) {
   if (!wp) return 0;  // called off: everything stays as it was
   m_bUnattended = true;
-  if (m_nSession == Session::Ending) {
-    // A close, Esc or Enter under way: its job is seen to its end here, the rest by it.
-    EndSession();
-    return 0;
-  }
-  if (SessionOpen()) {
-    EndSession();
-    StoreOutputPath();
-  }
+  const bool storePath = SessionOpen() || m_bCloseStoresPath;
+  EndSession();
+  if (storePath) StoreOutputPath();
   CConverterApp::EndProcess(*this);
 }
 
@@ -225,13 +220,12 @@ void CConverterDlg::StoreOutputPath() {
 
 void CConverterDlg::EndSession() {
   if (m_nSession == Session::Ended) return;
-  const bool underWay = m_nSession == Session::Ending;
   m_nSession = Session::Ending;
   EnableMediaControls(FALSE);
   DragAcceptFiles(m_hWnd, FALSE);
+  // A call may come while an earlier one waits here (the system ending the session
+  // during a close): the later call does every step, and each is done once.
   StopConversionAndWait();
-  // The end already under way (this call came while it waited) releases the rest.
-  if (underWay) return;
   // The preview's graph and COM must be gone before the process ends: the platform's
   // media threads fault when a process exits under a live graph.
   ClosePreview();

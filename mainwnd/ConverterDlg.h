@@ -82,8 +82,8 @@ class CConverterDlg : public CDialog {
 
   // --- Shutdown ---
   // Ends what the dialog started, whichever way it ends: the job, the preview and COM on
-  // this thread. From its start nothing new starts (see SessionOpen). The first call does
-  // it; a call during it only waits for the job, and a call after it does nothing.
+  // this thread. From its start nothing new starts (see SessionOpen). A call during an
+  // earlier one's wait does every step (each is done once); a call after it does nothing.
   void EndSession();
   enum class Session { Open, Ending, Ended };
   Session m_nSession = Session::Open;
@@ -91,6 +91,8 @@ class CConverterDlg : public CDialog {
   bool SessionOpen() const { return m_nSession == Session::Open; }
   // Set when the system ends the session: no one is left to answer a box.
   std::atomic<bool> m_bUnattended{false};
+  // Set by a close (not by Esc or Enter): the output path is stored at the end.
+  bool m_bCloseStoresPath = false;
   bool m_bComInitialized = false;
   void StoreOutputPath();
 

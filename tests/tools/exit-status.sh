@@ -123,13 +123,17 @@ ok = 0 < len(part) < len(whole) and whole.startswith(part)
 print(("ok: " if ok else "FAILED: ") + f"session-end.wav's {len(part)} bytes of audio are the whole conversion's first")
 sys.exit(0 if ok else 1)
 EOF
-stored=$(wine reg query 'HKCU\Software\Travenor\Exit Status\Option' /v output_cut_file 2>/dev/null | tr -d '\r')
-if [[ "$stored" == *"$(winpath "$out")\\session-end.wav"* ]]; then
-  echo "ok: the session's end stored the output path"
-else
-  echo "FAILED: the session's end stored no output path: $stored"
-  failed=1
-fi
+expect_stored_output() {  # WAV: the output path stored at the end names it
+  local stored
+  stored=$(wine reg query 'HKCU\Software\Travenor\Exit Status\Option' /v output_cut_file 2>/dev/null | tr -d '\r')
+  if [[ "$stored" == *"$(winpath "$out")\\$1"* ]]; then
+    echo "ok: the end stored the output path $1"
+  else
+    echo "FAILED: the end did not store the output path $1: $stored"
+    failed=1
+  fi
+}
+expect_stored_output session-end.wav
 
 # Under the close's update question, which leaves the window usable, Convert and Open MP3
 # File start nothing: no replace question, no job, no open dialog.
@@ -161,6 +165,15 @@ else
   echo "FAILED: the output changed (md5 $kept_sum before, $(md5sum <"$kept" | cut -d' ' -f1) after)"
   failed=1
 fi
+
+# The session ends while a close waits for a job whose box is up (its stream delivered no
+# audio): the box is answered for the absent user, and the close ends as a close does.
+close_then_end() {
+  drive open "$(winpath "$media/conv-damaged.ogg")" && drive settext "$IDC_OUTPUT_FILE" "$(winpath "$out")\\closing.wav" &&
+    drive click Sonbrel "$IDC_CONVERT" && drive waitfor Error && drive close Sonbrel && sleep 1 && end_session
+}
+run "the session's end while a close waits for the job's box" close_then_end
+expect_stored_output closing.wav
 
 # The output is a pipe that nobody reads: the worker's write never returns.
 wine "$build/sonbrel-drive.exe" pipe sonbrel-exit-stuck 90 </dev/null >/dev/null 2>&1 &
