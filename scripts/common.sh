@@ -7,7 +7,14 @@ WIN_BUILD="$BUILD/win"
 export WINEPREFIX="${SONBREL_WINEPREFIX:-$BUILD/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEARCH=win64
-export ALSA_CONFIG_PATH="$ROOT/scripts/alsa-null.conf"
+# Sound: the run command (SONBREL_SOUND=desktop) plays through whatever the desktop has,
+# PulseAudio, PipeWire's server for it, or ALSA. Everything else, the tests and the
+# headless scripts, plays into nothing: ALSA's null device, and a sound server address
+# where none listens, so that Wine's pulse driver finds none and Wine falls back on ALSA.
+if [ "${SONBREL_SOUND:-}" != desktop ]; then
+  export ALSA_CONFIG_PATH="$ROOT/scripts/alsa-null.conf"
+  export PULSE_SERVER=unix:/dev/null
+fi
 # No Mono or Gecko downloads at prefix creation (this machine has no network).
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;winemenubuilder.exe=}"
 # Wine reads the names in its command lines in the locale's character set: UTF-8, so

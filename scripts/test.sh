@@ -4,7 +4,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-"$ROOT/scripts/install-deps.sh"
+"$ROOT/scripts/install-deps.sh" --tests
 build_native
 build_native_asserts
 build_win

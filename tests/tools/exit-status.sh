@@ -17,12 +17,7 @@ cp "$build/Sonbrel.exe" "$program"
 
 tools="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$tools/../../scripts/common.sh"  # winpath
-# Through a file, not a pipe: Wine's services inherit the output and would keep a pipe open.
-drive() {
-  wine "$build/sonbrel-drive.exe" "$@" </dev/null >"$out/drive.log" 2>&1 && return 0
-  tr -d '\r' <"$out/drive.log" >&2
-  return 1
-}
+source "$tools/drive.sh"
 
 readonly VK_RETURN=13 VK_ESCAPE=27 IDC_CONVERT=1000 IDC_OUTPUT_FILE=1017
 failed=0
