@@ -28,7 +28,7 @@ bench="$WIN_BUILD/bench/convert_bench.exe"
 long="$(winpath "$media/long.mp3")"
 short="$(winpath "$media/short.mp3")"
 out="$media/out.wav"
-outw="Z:$(echo "$out" | tr '/' '\\')"
+outw="$(winpath "$out")"
 value() { grep "^$1=" | cut -d= -f2 | tr -d '\r'; }
 seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null 2>&1; e=$(date +%s.%N); echo "$e - $s" | bc -l; }
 

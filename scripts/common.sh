@@ -3,11 +3,20 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${SONBREL_BUILD:-$ROOT/build}"
 NATIVE_BUILD="$BUILD/native"
 NATIVE_ASSERTS_BUILD="$BUILD/native-asserts"
-WIN_BUILD="$BUILD/win"
+# A test that runs a script on its own tree passes the tree (SONBREL_WIN_BUILD).
+WIN_BUILD="${SONBREL_WIN_BUILD:-$BUILD/win}"
+WIN_ASSERTS_BUILD="$BUILD/win-asserts"
 export WINEPREFIX="${SONBREL_WINEPREFIX:-$BUILD/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEARCH=win64
-export ALSA_CONFIG_PATH="$ROOT/scripts/alsa-null.conf"
+# Sound: the run command (SONBREL_SOUND=desktop) plays through whatever the desktop has,
+# PulseAudio, PipeWire's server for it, or ALSA. Everything else, the tests and the
+# headless scripts, plays into nothing: ALSA's null device, and a sound server address
+# where none listens, so that Wine's pulse driver finds none and Wine falls back on ALSA.
+if [ "${SONBREL_SOUND:-}" != desktop ]; then
+  export ALSA_CONFIG_PATH="$ROOT/scripts/alsa-null.conf"
+  export PULSE_SERVER=unix:/dev/null
+fi
 # No Mono or Gecko downloads at prefix creation (this machine has no network).
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;winemenubuilder.exe=}"
 # Wine reads the names in its command lines in the locale's character set: UTF-8, so
@@ -43,6 +52,13 @@ build_native_asserts() {
 build_win() {
   configure "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
   cmake --build "$WIN_BUILD" -j "$(nproc)" "$@"
+}
+
+# The Windows tests once more with assertions on, as the native ones.
+build_win_asserts() {
+  configure "$WIN_ASSERTS_BUILD" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
+  cmake --build "$WIN_ASSERTS_BUILD" -j "$(nproc)"
 }
 
 # Creates the Wine prefix once, and gives it the settings below (again whenever they

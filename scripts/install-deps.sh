@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Sonbrel need.
+# Installs the Debian packages that building and running Sonbrel need, and with --tests
+# those that its tests need as well.
 # Runs apt-get only when something is missing, so it is cheap to call every time.
 set -euo pipefail
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 packages=(
   cmake ninja-build make python3
@@ -16,10 +18,17 @@ packages=(
   fp-utils nsis libchm-bin
   fonts-dejavu-core fonts-wqy-microhei
 )
+if [ "${1:-}" = --tests ]; then
+  # A sound server of the test's own, and its recorder, for the test that listens to the
+  # preview. Not beside PipeWire's server for PulseAudio, with which PulseAudio's would
+  # contend for the user's sessions; that test then reports itself skipped.
+  packages+=(pulseaudio-utils)
+  installed pipewire-pulse || packages+=(pulseaudio)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  installed "$p" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 

@@ -3,6 +3,8 @@
 set -euo pipefail
 # The program's own prefix: what the tests store there never reaches the user's settings.
 export SONBREL_WINEPREFIX="${SONBREL_WINEPREFIX:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wineprefix-run}"
+# The user's own sound set-up, whatever it is.
+SONBREL_SOUND=desktop
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 if [ -z "${DISPLAY:-}" ]; then

@@ -8,3 +8,7 @@ make_file preview-tone.mp3 lame --quiet -b 128 preview-tone.wav {}
 make_file preview-video.avi ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=15 \
   -f lavfi -i sine=frequency=440:sample_rate=44100 -t 6 -c:v mpeg4 -q:v 5 -c:a libmp3lame -b:a 64k {}
 make_file preview-broken.mp3 printf 'Not a media file: the preview cannot render this.\n'
+# A 4 s 440 Hz tone with a loud 50 ms blip 1 s in, for the test that listens to the preview.
+make_file preview-blip.wav sox -m -v 1 "|sox -n -r 44100 -c 2 -p synth 4 sine 440 vol 0.25" \
+  -v 1 "|sox -n -r 44100 -c 2 -p synth 0.05 square 500 vol 0.5 pad 1" -b 16 {}
+make_file preview-blip.mp3 lame --quiet -b 128 preview-blip.wav {}

@@ -9,6 +9,7 @@
 
 #include "convert/JobArithmetic.h"
 #include "convert/WavFile.h"
+#include "support/LittleEndian.h"
 
 namespace {
 // An unbuffered in-memory file that logs the offset of every write and can refuse the
@@ -41,9 +42,6 @@ struct MemoryDisk {
     setvbuf(f, nullptr, _IONBF, 0);
     return f;
   }
-  std::uint32_t U32(size_t at) const {
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-  }
 };
 
 // 22050 Hz mono 8-bit: every field differs from the template's.
@@ -74,9 +72,9 @@ TEST(WavHeader, PatchWritesLengthsAndFormatIn40_4_20OrderWithNoPadByte) {
   const auto data = WriteWav(disk, 4999, &result);  // odd length, as 8-bit mono gives
   ASSERT_EQ(result, PatchResult::Complete);
   ASSERT_EQ(disk.bytes.size(), 44u + 4999u);  // no pad byte
-  EXPECT_EQ(disk.U32(40), 4999u);
-  EXPECT_EQ(disk.U32(4), 4999u + 36u);
-  EXPECT_EQ(disk.U32(4), disk.bytes.size() - 8);
+  EXPECT_EQ(U32(disk.bytes, 40), 4999u);
+  EXPECT_EQ(U32(disk.bytes, 4), 4999u + 36u);
+  EXPECT_EQ(U32(disk.bytes, 4), disk.bytes.size() - 8);
   EXPECT_EQ(std::memcmp(disk.bytes.data() + 20, kMono8, 16), 0);
   EXPECT_EQ(std::memcmp(disk.bytes.data(), g_wavHeader, 4), 0);
   EXPECT_EQ(std::memcmp(disk.bytes.data() + 8, g_wavHeader + 8, 12), 0);
@@ -92,8 +90,8 @@ TEST(WavHeader, EmptyStreamGivesA44ByteFileWithTheStreamsFormat) {
   WriteWav(disk, 0, &result);
   ASSERT_EQ(result, PatchResult::Complete);
   ASSERT_EQ(disk.bytes.size(), 44u);
-  EXPECT_EQ(disk.U32(40), 0u);
-  EXPECT_EQ(disk.U32(4), 36u);
+  EXPECT_EQ(U32(disk.bytes, 40), 0u);
+  EXPECT_EQ(U32(disk.bytes, 4), 36u);
   EXPECT_EQ(std::memcmp(disk.bytes.data() + 20, kMono8, 16), 0);
 }
 
@@ -104,8 +102,8 @@ TEST(WavHeader, AFailedPatchStepLeavesTheLaterFieldsAsTheTemplateHasThem) {
     PatchResult result;
     WriteWav(disk, 100, &result);
     EXPECT_EQ(result, PatchResult::FailedAtRiffLength);
-    EXPECT_EQ(disk.U32(40), 100u);
-    EXPECT_EQ(disk.U32(4), 0u);
+    EXPECT_EQ(U32(disk.bytes, 40), 100u);
+    EXPECT_EQ(U32(disk.bytes, 4), 0u);
     EXPECT_EQ(std::memcmp(disk.bytes.data() + 20, g_wavHeader + 20, 16), 0);
     EXPECT_EQ(disk.writeOffsets.back(), 4);  // nothing tried after the failure
   }
@@ -115,7 +113,7 @@ TEST(WavHeader, AFailedPatchStepLeavesTheLaterFieldsAsTheTemplateHasThem) {
     PatchResult result;
     WriteWav(disk, 100, &result);
     EXPECT_EQ(result, PatchResult::FailedAtDataLength);
-    EXPECT_EQ(disk.U32(40), 0u);
+    EXPECT_EQ(U32(disk.bytes, 40), 0u);
     EXPECT_EQ(disk.writeOffsets.back(), 40);
   }
   {
@@ -124,8 +122,8 @@ TEST(WavHeader, AFailedPatchStepLeavesTheLaterFieldsAsTheTemplateHasThem) {
     PatchResult result;
     WriteWav(disk, 100, &result);
     EXPECT_EQ(result, PatchResult::FailedAtFormat);
-    EXPECT_EQ(disk.U32(40), 100u);
-    EXPECT_EQ(disk.U32(4), 136u);
+    EXPECT_EQ(U32(disk.bytes, 40), 100u);
+    EXPECT_EQ(U32(disk.bytes, 4), 136u);
     EXPECT_EQ(std::memcmp(disk.bytes.data() + 20, g_wavHeader + 20, 16), 0);
   }
 }

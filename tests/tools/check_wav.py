@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Independent check of the WAV files the conversion tests wrote.
 
+  check_wav.py MANIFEST        the files a manifest names, header and samples
+  check_wav.py --header WAV... a complete header and some audio after it, for each file
+
 Each manifest line names a WAV file, the media file it came from and the range
 (start and end in 100 ns units; end -1 means the whole file). For each file:
 the header is read with Python's wave module and by hand (RIFF length = size - 8,
@@ -14,6 +17,7 @@ bitstream, so beyond alignment they differ only by rounding, far below 0.01 %.
 import array
 import json
 import math
+import os
 import struct
 import subprocess
 import sys
@@ -38,6 +42,8 @@ def probe(media):
 
 
 def check_header(path):
+    if not os.path.isfile(path):
+        fail(f"{path}: no such file")
     with open(path, "rb") as f:
         raw = f.read()
     size = len(raw)
@@ -144,7 +150,17 @@ def check_samples(path, media, start, end, channels, rate, bits, frames):
     return lag, worst
 
 
+def check_complete(paths):
+    for path in paths:
+        frames = check_header(path)[3]
+        if not frames:
+            fail(f"{path}: no audio after the header")
+        print(f"ok {path}: a complete header, {44 + len(frames)} bytes")
+
+
 def main():
+    if sys.argv[1] == "--header":
+        return check_complete(sys.argv[2:])
     manifest = sys.argv[1]
     with open(manifest, encoding="utf-8") as f:  # the media's names may be in any script
         entries = [line.rstrip("\n").split("\t") for line in f if line.strip()]

@@ -17,13 +17,9 @@ mkdir -p "$out"
 program="$out/Exit Status.exe"
 cp "$build/Sonbrel.exe" "$program"
 
-winpath() { printf 'Z:%s' "$(readlink -f "$1" | tr '/' '\\')"; }
-# Through a file, not a pipe: Wine's services inherit the output and would keep a pipe open.
-drive() {
-  wine "$build/sonbrel-drive.exe" "$@" </dev/null >"$out/drive.log" 2>&1 && return 0
-  tr -d '\r' <"$out/drive.log" >&2
-  return 1
-}
+tools="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$tools/../../scripts/common.sh"  # winpath
+source "$tools/drive.sh"
 
 readonly VK_RETURN=13 VK_ESCAPE=27 IDC_CONVERT=1000 IDC_OPEN=1001 IDC_OUTPUT_FILE=1017 IDCANCEL=2 IDYES=6 IDNO=7
 failed=0
@@ -73,18 +69,8 @@ convert_then() {  # WAV ACTION...: as convert_then_to, into a file of the output
   convert_then_to "$(winpath "$out")\\$wav" "$@"
 }
 
-# A complete header: RIFF length = size - 8, data length = size - 44 > 0.
-expect_complete_wav() {
-  python3 - "$out/$1" <<'EOF' || failed=1
-import struct, sys, os
-path = sys.argv[1]
-data = open(path, "rb").read() if os.path.exists(path) else b""
-ok = len(data) > 44 and struct.unpack_from("<I", data, 4)[0] == len(data) - 8 \
-    and struct.unpack_from("<I", data, 40)[0] == len(data) - 44
-print(("ok: " if ok else "FAILED: ") + os.path.basename(path) + " has a complete header, " + str(len(data)) + " bytes")
-sys.exit(0 if ok else 1)
-EOF
-}
+# The WAV named is complete: header, lengths and audio, as the independent reader sees them.
+expect_complete_wav() { python3 "$tools/check_wav.py" --header "$out/$1" || failed=1; }
 
 for file in conv-stereo44.mp3 preview-video.avi; do
   run "Esc with $file open" open_and_press "$file" 0 "$VK_ESCAPE"

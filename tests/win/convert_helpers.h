@@ -16,6 +16,7 @@
 
 #include "app/ConverterApp.h"
 #include "mainwnd/ConverterDlg.h"
+#include "support/LittleEndian.h"
 #include "support/WinTestSupport.h"
 
 namespace convtest {
@@ -64,13 +65,6 @@ inline std::vector<unsigned char> ReadBytes(const std::string& windowsPath) {
 }
 
 inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-inline std::uint32_t U32(const std::vector<unsigned char>& b, size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-inline std::uint16_t U16(const std::vector<unsigned char>& b, size_t at) {
-  return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
-}
 
 // A complete header: lengths agree with the file's size.
 inline void ExpectCompleteWav(const std::vector<unsigned char>& b) {

@@ -442,7 +442,7 @@ TEST_F(PreviewVideoTest, ClosingTheMainWindowInFullScreenShowsItBeforeThePreview
 TEST_F(PreviewVideoTest, ScreenshotPoses) {
   const char* dir = std::getenv("SONBREL_SCREENSHOT_DIR");
   if (!dir) GTEST_SKIP() << "only for scripts/screenshots.sh";
-  const std::string folder = std::string("Z:") + dir + "\\";
+  const std::string folder = WindowsPath(dir) + "\\";
   const auto pose = [&](const char* name) {
     std::ofstream(folder + name + ".ready") << "ready\n";
     PumpUntil([&] { return GetFileAttributesA((folder + name + ".done").c_str()) != INVALID_FILE_ATTRIBUTES; },

@@ -54,10 +54,10 @@ TEST(Session, ARangeMarkedWhilePlayingBecomesTheWav) {
     const std::vector<unsigned char> wav = convtest::ReadBytes(out);
     convtest::ExpectCompleteWav(wav);
     ASSERT_GE(wav.size(), 44u);
-    const std::uint32_t bytesPerSecond = convtest::U32(wav, 28);
+    const std::uint32_t bytesPerSecond = U32(wav, 28);
     EXPECT_EQ(bytesPerSecond, 176400u);
     const auto budget = static_cast<std::int64_t>(static_cast<double>(range) * 1e-7 * bytesPerSecond);
-    const std::int64_t data = convtest::U32(wav, 40);
+    const std::int64_t data = U32(wav, 40);
     EXPECT_GE(data, budget);
     EXPECT_LT(data, budget + 5000);
   });
