@@ -61,6 +61,7 @@ class CConverterDlg : public CDialog {
   UniqueKernelHandle m_hConvertThread;        // the job's worker, until joined
   std::atomic<bool> m_bJobActive{false};      // from Convert's start of a job until its worker ends
   std::int64_t m_nMaxDataBytes = kMaxWavDataBytes;  // data length bound; lowered by tests
+  std::uint32_t m_nSampleBytes = kJobSampleBytes;   // the sample the worker fills; tests compare sizes
   ConvertRequest m_job;                       // what the running job converts, fixed when it starts
   std::atomic<int> m_nWorkerBoxes{0};         // the worker's message boxes now open
   // How long closing waits for a stopped job, not counting the time the worker's boxes
