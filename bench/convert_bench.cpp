@@ -1,8 +1,12 @@
-// Conversion benchmark under one program with three modes, each printing key=value lines:
-//   bare FILE        the bare platform streaming loop with the same 5000-byte buffer
-//   barewrite FILE OUT  the same loop writing each buffer to OUT (to tell writing apart)
-//   job FILE OUT     the real conversion job on the real dialog: its time, its progress
-//                    messages and the process's peak memory
+// Conversion benchmark under one program with these modes, each printing key=value lines:
+//   sizes            the job's step and the size of the sample it fills
+//   bare FILE [BYTES]  the bare platform streaming loop, filling a sample of BYTES (5000
+//                    unless given) and counting the fills it got short of that
+//   barewrite FILE OUT [BYTES]  the same loop writing each sample to OUT (to tell
+//                    writing apart)
+//   job FILE OUT [BYTES]  the real conversion job on the real dialog (filling samples of
+//                    BYTES if given): its time, its progress messages and the process's
+//                    peak memory
 //   jobdelay FILE OUT  the same, with the user-interface thread's worst message delay
 //                    (a message posted every 10 ms)
 //   costs N          what one progress message costs, split into its parts
@@ -17,6 +21,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/ConverterApp.h"
 #include "convert/JobArithmetic.h"
@@ -43,8 +48,8 @@ double ProcessCpuSeconds() {
   return seconds(kernel) + seconds(user);
 }
 
-// The bare loop; with out, each buffer also goes to that file as the job writes it.
-int Bare(const char* path, const char* out = nullptr) {
+// The bare loop; with out, each sample also goes to that file as the job writes it.
+int Bare(const char* path, std::uint32_t sampleBytes, const char* out = nullptr) {
   ComInit com;
   const double start = Now();
   const double startCpu = ProcessCpuSeconds();
@@ -61,10 +66,10 @@ int Bare(const char* path, const char* out = nullptr) {
   audio.QueryFrom(ms.Get());
   ComPtr<IAudioData> data;
   CreateAudioData(data);
-  static BYTE buffer[kSampleBufferBytes];
+  std::vector<BYTE> buffer(sampleBytes);
   WAVEFORMATEX format = {};
   audio->GetFormat(&format);
-  data->SetBuffer(kSampleBufferBytes, buffer, 0);
+  data->SetBuffer(sampleBytes, buffer.data(), 0);
   data->SetFormat(&format);
   ComPtr<IAudioStreamSample> sample;
   audio->CreateSample(data.Get(), 0, sample.Out());
@@ -72,19 +77,20 @@ int Bare(const char* path, const char* out = nullptr) {
   SampleFiller filler;
   UniqueStdioFile file(out ? std::fopen(out, "wb") : nullptr);
   if (file) std::setvbuf(file.Get(), nullptr, _IOFBF, 64 * 1024);  // as the job writes
-  long long bytes = 0, buffers = 0;
+  long long bytes = 0, buffers = 0, shortFills = 0;
   for (;;) {
     const HRESULT hr = filler.Fill(sample.Get(), event.Get());
     if (FAILED(hr) || hr == MS_S_ENDOFSTREAM) break;
     DWORD valid = 0;
     data->GetInfo(nullptr, nullptr, &valid);
-    if (file) std::fwrite(buffer, 1, valid, file.Get());
+    if (file) std::fwrite(buffer.data(), 1, valid, file.Get());
     bytes += valid;
     ++buffers;
+    if (valid != sampleBytes) ++shortFills;
   }
   file.Reset();
-  std::printf("bare_seconds=%.3f\nbare_cpu_seconds=%.3f\nbare_bytes=%lld\nbare_buffers=%lld\n", Now() - start,
-              ProcessCpuSeconds() - startCpu, bytes, buffers);
+  std::printf("bare_seconds=%.3f\nbare_cpu_seconds=%.3f\nbare_bytes=%lld\nbare_buffers=%lld\nbare_short_fills=%lld\n",
+              Now() - start, ProcessCpuSeconds() - startCpu, bytes, buffers, shortFills);
   return 0;
 }
 
@@ -140,7 +146,7 @@ LRESULT CALLBACK WatchBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return result;
 }
 
-int Job(const char* path, const char* out, bool measureDelay) {
+int Job(const char* path, const char* out, bool measureDelay, std::uint32_t sampleBytes = kJobSampleBytes) {
   PrepareApp();
   WNDCLASSA wc = {};
   wc.lpfnWndProc = &ProbeProc;
@@ -149,6 +155,7 @@ int Job(const char* path, const char* out, bool measureDelay) {
   RegisterClassA(&wc);
   HWND probe = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   CConverterDlg dlg;
+  dlg.m_nSampleBytes = sampleBytes;
   double seconds = 0, cpuSeconds = 0;
   int barPixels = 0;
   RunAsMainWindow(dlg, [&](HWND h) {
@@ -255,11 +262,21 @@ int MessageCosts(int count) {
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "bare" && argc > 2) return Bare(argv[2]);
-  if (mode == "barewrite" && argc > 3) return Bare(argv[2], argv[3]);
-  if (mode == "job" && argc > 3) return Job(argv[2], argv[3], false);
+  // The sample's size from argument at, if given; else fallback.
+  const auto bytesAt = [&](int at, std::uint32_t fallback) {
+    return argc > at ? static_cast<std::uint32_t>(std::strtoul(argv[at], nullptr, 10)) : fallback;
+  };
+  if (mode == "sizes") {
+    std::printf("step_bytes=%u\njob_sample_bytes=%u\n", kStepBytes, kJobSampleBytes);
+    return 0;
+  }
+  if (mode == "bare" && argc > 2) return Bare(argv[2], bytesAt(3, kStepBytes));
+  if (mode == "barewrite" && argc > 3) return Bare(argv[2], bytesAt(4, kStepBytes), argv[3]);
+  if (mode == "job" && argc > 3) return Job(argv[2], argv[3], false, bytesAt(4, kJobSampleBytes));
   if (mode == "jobdelay" && argc > 3) return Job(argv[2], argv[3], true);
   if (mode == "costs") return MessageCosts(argc > 2 ? std::atoi(argv[2]) : 1000);
-  std::fprintf(stderr, "usage: convert_bench bare FILE | barewrite FILE OUT | job FILE OUT | jobdelay FILE OUT | costs N\n");
+  std::fprintf(stderr,
+               "usage: convert_bench sizes | bare FILE [BYTES] | barewrite FILE OUT [BYTES] | job FILE OUT [BYTES] | "
+               "jobdelay FILE OUT | costs N\n");
   return 2;
 }
