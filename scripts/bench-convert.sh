@@ -45,19 +45,23 @@ sizes=$(run sizes)
 step=$(echo "$sizes" | value step_bytes)
 large=$(echo "$sizes" | value job_sample_bytes)
 echo "Running (30-minute file; samples of $step and $large bytes) ..."
-small_runs=() small_cpu=() large_runs=() large_cpu=() write_runs=() job_runs=() job_cpu=() ffmpeg_runs=()
+small_runs=() small_cpu=() small_own=() large_runs=() large_cpu=() large_own=() write_runs=()
+job_runs=() job_cpu=() job_own=() ffmpeg_runs=()
 job="" small=""
 for _ in 1 2 3 4 5; do
   small=$(run bare "$long" "$step")
   small_runs+=("$(echo "$small" | value bare_seconds)")
   small_cpu+=("$(echo "$small" | value bare_cpu_seconds)")
+  small_own+=("$(echo "$small" | value bare_loop_thread_cpu_seconds)")
   large_loop=$(run bare "$long" "$large")
   large_runs+=("$(echo "$large_loop" | value bare_seconds)")
   large_cpu+=("$(echo "$large_loop" | value bare_cpu_seconds)")
+  large_own+=("$(echo "$large_loop" | value bare_loop_thread_cpu_seconds)")
   write_runs+=("$(run barewrite "$long" "$outw" "$large" | value bare_seconds)"); rm -f "$out"
   this_job=$(run job "$long" "$outw"); rm -f "$out"
   job_runs+=("$(echo "$this_job" | value job_seconds)")
   job_cpu+=("$(echo "$this_job" | value job_cpu_seconds)")
+  job_own+=("$(echo "$this_job" | value job_worker_cpu_seconds)")
   [ -z "$job" ] && job=$this_job
   ffmpeg_runs+=("$(seconds ffmpeg -y -i "$media/long.mp3" "$media/ffmpeg.wav")")
 done
@@ -122,6 +126,9 @@ printf '    the same, writing the file      %s\n' "$(show '%6.2f' "${write_runs[
 printf '  conversion job                    %s   %s\n' "$(show '%6.2f' "${job_runs[@]}")" \
   "$(show '%6.2f' "${job_cpu[@]}")"
 printf '  ffmpeg -i file.mp3 out.wav        %s\n' "$(show '%6.2f' "${ffmpeg_runs[@]}")"
+printf '  of the processor time, the loop'"'"'s own thread: %.2f s (%s bytes), %.2f s (%s bytes); the job'"'"'s worker %.2f s;\n' \
+  "$(median "${small_own[@]}")" "$step" "$(median "${large_own[@]}")" "$large" "$(median "${job_own[@]}")"
+printf '    the rest is the platform'"'"'s streaming threads (decoding), which a free core runs beside the loop\n'
 ratio() { printf '  %-33s = %s\n' "$1" "$2"; }
 ratio "job / $step-byte loop" "$(show '%.3f' "${job_small[@]}")   processor $(show '%.3f' "${cpu_small[@]}")   (target <= 0.70)"
 ratio "job / $large-byte loop" "$(show '%.3f' "${job_large[@]}")   processor $(show '%.3f' "${cpu_large[@]}")   (target <= 1.05)"
