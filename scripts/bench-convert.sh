@@ -46,7 +46,7 @@ step=$(echo "$sizes" | value step_bytes)
 large=$(echo "$sizes" | value job_sample_bytes)
 echo "Running (30-minute file; samples of $step and $large bytes) ..."
 small_runs=() small_cpu=() small_own=() large_runs=() large_cpu=() large_own=() write_runs=()
-job_runs=() job_cpu=() job_own=() ffmpeg_runs=()
+job_runs=() job_cpu=() job_own=() job_ui=() ffmpeg_runs=()
 job="" small=""
 for _ in 1 2 3 4 5; do
   small=$(run bare "$long" "$step")
@@ -62,6 +62,7 @@ for _ in 1 2 3 4 5; do
   job_runs+=("$(echo "$this_job" | value job_seconds)")
   job_cpu+=("$(echo "$this_job" | value job_cpu_seconds)")
   job_own+=("$(echo "$this_job" | value job_worker_cpu_seconds)")
+  job_ui+=("$(echo "$this_job" | value job_ui_cpu_seconds)")
   [ -z "$job" ] && job=$this_job
   ffmpeg_runs+=("$(seconds ffmpeg -y -i "$media/long.mp3" "$media/ffmpeg.wav")")
 done
@@ -126,8 +127,10 @@ printf '    the same, writing the file      %s\n' "$(show '%6.2f' "${write_runs[
 printf '  conversion job                    %s   %s\n' "$(show '%6.2f' "${job_runs[@]}")" \
   "$(show '%6.2f' "${job_cpu[@]}")"
 printf '  ffmpeg -i file.mp3 out.wav        %s\n' "$(show '%6.2f' "${ffmpeg_runs[@]}")"
-printf '  of the processor time, the loop'"'"'s own thread: %.2f s (%s bytes), %.2f s (%s bytes); the job'"'"'s worker %.2f s;\n' \
-  "$(median "${small_own[@]}")" "$step" "$(median "${large_own[@]}")" "$large" "$(median "${job_own[@]}")"
+printf '  of the processor time, the loop'"'"'s own thread: %.2f s (%s bytes), %.2f s (%s bytes);\n' \
+  "$(median "${small_own[@]}")" "$step" "$(median "${large_own[@]}")" "$large"
+printf '    the job'"'"'s worker %.2f s and its user-interface thread (the bar) %.2f s;\n' \
+  "$(median "${job_own[@]}")" "$(median "${job_ui[@]}")"
 printf '    the rest is the platform'"'"'s streaming threads (decoding), which a free core runs beside the loop\n'
 ratio() { printf '  %-33s = %s\n' "$1" "$2"; }
 ratio "job / $step-byte loop" "$(show '%.3f' "${job_small[@]}")   processor $(show '%.3f' "${cpu_small[@]}")   (target <= 0.70)"
