@@ -1,8 +1,12 @@
-// Conversion benchmark under one program with three modes, each printing key=value lines:
-//   bare FILE        the bare platform streaming loop with the same 5000-byte buffer
-//   barewrite FILE OUT  the same loop writing each buffer to OUT (to tell writing apart)
-//   job FILE OUT     the real conversion job on the real dialog: its time, its progress
-//                    messages and the process's peak memory
+// Conversion benchmark under one program with these modes, each printing key=value lines:
+//   sizes            the job's step and the size of the sample it fills
+//   bare FILE [BYTES]  the bare platform streaming loop, filling a sample of BYTES (5000
+//                    unless given) and counting the fills it got short of that
+//   barewrite FILE OUT [BYTES]  the same loop writing each sample to OUT (to tell
+//                    writing apart)
+//   job FILE OUT [BYTES]  the real conversion job on the real dialog (filling samples of
+//                    BYTES if given): its time, its progress messages and the process's
+//                    peak memory
 //   jobdelay FILE OUT  the same, with the user-interface thread's worst message delay
 //                    (a message posted every 10 ms)
 //   costs N          what one progress message costs, split into its parts
@@ -17,6 +21,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/ConverterApp.h"
 #include "convert/JobArithmetic.h"
@@ -33,21 +38,31 @@ double Now() {
   return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
+double Seconds(const FILETIME& t) {
+  return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 1e-7;
+}
+
 // Processor time of this process so far, all threads: user and kernel.
 double ProcessCpuSeconds() {
   FILETIME created, exited, kernel, user;
   if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
-  const auto seconds = [](const FILETIME& t) {
-    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 1e-7;
-  };
-  return seconds(kernel) + seconds(user);
+  return Seconds(kernel) + Seconds(user);
 }
 
-// The bare loop; with out, each buffer also goes to that file as the job writes it.
-int Bare(const char* path, const char* out = nullptr) {
+// Processor time of a running thread so far: user and kernel. What the process spent
+// beyond its loop's thread is the platform's streaming threads' work.
+double ThreadCpuSeconds(HANDLE thread) {
+  FILETIME created, exited, kernel, user;
+  if (!GetThreadTimes(thread, &created, &exited, &kernel, &user)) return 0;
+  return Seconds(kernel) + Seconds(user);
+}
+
+// The bare loop; with out, each sample also goes to that file as the job writes it.
+int Bare(const char* path, std::uint32_t sampleBytes, const char* out = nullptr) {
   ComInit com;
   const double start = Now();
   const double startCpu = ProcessCpuSeconds();
+  const double startThreadCpu = ThreadCpuSeconds(GetCurrentThread());
   ComPtr<IAMMultiMediaStream> am;
   if (FAILED(CreateMultiMediaStream(am))) return 1;
   wchar_t wide[MAX_PATH + 1];
@@ -61,10 +76,10 @@ int Bare(const char* path, const char* out = nullptr) {
   audio.QueryFrom(ms.Get());
   ComPtr<IAudioData> data;
   CreateAudioData(data);
-  static BYTE buffer[kSampleBufferBytes];
+  std::vector<BYTE> buffer(sampleBytes);
   WAVEFORMATEX format = {};
   audio->GetFormat(&format);
-  data->SetBuffer(kSampleBufferBytes, buffer, 0);
+  data->SetBuffer(sampleBytes, buffer.data(), 0);
   data->SetFormat(&format);
   ComPtr<IAudioStreamSample> sample;
   audio->CreateSample(data.Get(), 0, sample.Out());
@@ -72,19 +87,21 @@ int Bare(const char* path, const char* out = nullptr) {
   SampleFiller filler;
   UniqueStdioFile file(out ? std::fopen(out, "wb") : nullptr);
   if (file) std::setvbuf(file.Get(), nullptr, _IOFBF, 64 * 1024);  // as the job writes
-  long long bytes = 0, buffers = 0;
+  long long bytes = 0, buffers = 0, shortFills = 0;
   for (;;) {
     const HRESULT hr = filler.Fill(sample.Get(), event.Get());
     if (FAILED(hr) || hr == MS_S_ENDOFSTREAM) break;
     DWORD valid = 0;
     data->GetInfo(nullptr, nullptr, &valid);
-    if (file) std::fwrite(buffer, 1, valid, file.Get());
+    if (file) std::fwrite(buffer.data(), 1, valid, file.Get());
     bytes += valid;
     ++buffers;
+    if (valid != sampleBytes) ++shortFills;
   }
   file.Reset();
-  std::printf("bare_seconds=%.3f\nbare_cpu_seconds=%.3f\nbare_bytes=%lld\nbare_buffers=%lld\n", Now() - start,
-              ProcessCpuSeconds() - startCpu, bytes, buffers);
+  std::printf("bare_seconds=%.3f\nbare_cpu_seconds=%.3f\nbare_loop_thread_cpu_seconds=%.3f\n", Now() - start,
+              ProcessCpuSeconds() - startCpu, ThreadCpuSeconds(GetCurrentThread()) - startThreadCpu);
+  std::printf("bare_bytes=%lld\nbare_buffers=%lld\nbare_short_fills=%lld\n", bytes, buffers, shortFills);
   return 0;
 }
 
@@ -125,14 +142,19 @@ LRESULT CALLBACK ProbeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // The progress messages that reach the dialog's bar, and the time this thread spends
-// handling them, counted under the dialog's own handling of the bar.
+// handling them, counted under the dialog's own handling of the bar. While the worker
+// waits in one of its messages, its processor time so far is read: once it has ended,
+// the platform no longer tells it, so the time after its last progress message is left out.
 struct BarWatch {
   WNDPROC previous = nullptr;
   int messages = 0;
   double seconds = 0;
+  HANDLE worker = nullptr;
+  double workerCpuSeconds = 0;
 } g_barWatch;
 LRESULT CALLBACK WatchBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg != PBM_SETPOS) return CallWindowProcA(g_barWatch.previous, hwnd, msg, wp, lp);
+  if (g_barWatch.worker && InSendMessage()) g_barWatch.workerCpuSeconds = ThreadCpuSeconds(g_barWatch.worker);
   const double start = Now();
   const LRESULT result = CallWindowProcA(g_barWatch.previous, hwnd, msg, wp, lp);
   g_barWatch.seconds += Now() - start;
@@ -140,7 +162,7 @@ LRESULT CALLBACK WatchBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return result;
 }
 
-int Job(const char* path, const char* out, bool measureDelay) {
+int Job(const char* path, const char* out, bool measureDelay, std::uint32_t sampleBytes = kJobSampleBytes) {
   PrepareApp();
   WNDCLASSA wc = {};
   wc.lpfnWndProc = &ProbeProc;
@@ -149,7 +171,8 @@ int Job(const char* path, const char* out, bool measureDelay) {
   RegisterClassA(&wc);
   HWND probe = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
   CConverterDlg dlg;
-  double seconds = 0, cpuSeconds = 0;
+  dlg.m_nSampleBytes = sampleBytes;
+  double seconds = 0, cpuSeconds = 0, uiCpuSeconds = 0;
   int barPixels = 0;
   RunAsMainWindow(dlg, [&](HWND h) {
     barPixels = dlg.m_ctlProgress.GetBarPixels();
@@ -173,10 +196,13 @@ int Job(const char* path, const char* out, bool measureDelay) {
     });
     const double start = Now();
     const double startCpu = ProcessCpuSeconds();
+    const double startUiCpu = ThreadCpuSeconds(GetCurrentThread());
     SendMessageA(GetDlgItem(h, IDC_CONVERT), BM_CLICK, 0, 0);
+    g_barWatch.worker = dlg.m_hConvertThread.Get();
     PumpUntilEnded(dlg.m_hConvertThread.Get());
     seconds = Now() - start;
     cpuSeconds = ProcessCpuSeconds() - startCpu;
+    uiCpuSeconds = ThreadCpuSeconds(GetCurrentThread()) - startUiCpu;
     ticking = false;
     ticker.join();
     PumpFor(50);
@@ -189,6 +215,7 @@ int Job(const char* path, const char* out, bool measureDelay) {
   std::printf("job_seconds=%.3f\njob_file_bytes=%lu\nworst_ui_delay_ms=%.1f\npeak_working_set=%zu\npeak_pagefile=%zu\n",
               seconds, attr.nFileSizeLow, g_worstDelay * 1000.0, static_cast<size_t>(pmc.PeakWorkingSetSize),
               static_cast<size_t>(pmc.PagefileUsage > pmc.PeakPagefileUsage ? pmc.PagefileUsage : pmc.PeakPagefileUsage));
+  std::printf("job_worker_cpu_seconds=%.3f\njob_ui_cpu_seconds=%.3f\n", g_barWatch.workerCpuSeconds, uiCpuSeconds);
   std::printf("job_cpu_seconds=%.3f\nbar_pixels=%d\nprogress_messages=%d\nprogress_ui_seconds=%.6f\n", cpuSeconds,
               barPixels, g_barWatch.messages, g_barWatch.seconds);
   return seconds > 0 ? 0 : 1;
@@ -255,11 +282,21 @@ int MessageCosts(int count) {
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "bare" && argc > 2) return Bare(argv[2]);
-  if (mode == "barewrite" && argc > 3) return Bare(argv[2], argv[3]);
-  if (mode == "job" && argc > 3) return Job(argv[2], argv[3], false);
+  // The sample's size from argument at, if given; else fallback.
+  const auto bytesAt = [&](int at, std::uint32_t fallback) {
+    return argc > at ? static_cast<std::uint32_t>(std::strtoul(argv[at], nullptr, 10)) : fallback;
+  };
+  if (mode == "sizes") {
+    std::printf("step_bytes=%u\njob_sample_bytes=%u\n", kStepBytes, kJobSampleBytes);
+    return 0;
+  }
+  if (mode == "bare" && argc > 2) return Bare(argv[2], bytesAt(3, kStepBytes));
+  if (mode == "barewrite" && argc > 3) return Bare(argv[2], bytesAt(4, kStepBytes), argv[3]);
+  if (mode == "job" && argc > 3) return Job(argv[2], argv[3], false, bytesAt(4, kJobSampleBytes));
   if (mode == "jobdelay" && argc > 3) return Job(argv[2], argv[3], true);
   if (mode == "costs") return MessageCosts(argc > 2 ? std::atoi(argv[2]) : 1000);
-  std::fprintf(stderr, "usage: convert_bench bare FILE | barewrite FILE OUT | job FILE OUT | jobdelay FILE OUT | costs N\n");
+  std::fprintf(stderr,
+               "usage: convert_bench sizes | bare FILE [BYTES] | barewrite FILE OUT [BYTES] | job FILE OUT [BYTES] | "
+               "jobdelay FILE OUT | costs N\n");
   return 2;
 }

@@ -22,3 +22,13 @@ bool ProgressSteps::Changes(int position) {
   m_nShownFill = fill;
   return true;
 }
+
+bool SampleSteps::Next(std::uint32_t& offset, std::uint32_t& size) {
+  if (m_bStarted && m_nOffset >= m_nFilled) return false;
+  m_bStarted = true;
+  const std::uint32_t left = m_nFilled - m_nOffset;
+  offset = m_nOffset;
+  size = left < kStepBytes ? left : kStepBytes;
+  m_nOffset += size;
+  return true;
+}

@@ -8,7 +8,16 @@
 #include "media/ReferenceTime.h"
 
 constexpr int kProgressMax = 1000;
-constexpr std::uint32_t kSampleBufferBytes = 5000;
+
+// The job counts its data in steps of 5000 bytes: after each step it looks at the budget,
+// the stop request and the progress, so that the file ends where a 5000-byte sample
+// would end it. The platform fills a sample whole until the stream ends, so a sample of
+// whole steps holds them exactly as 5000-byte samples would deliver them.
+constexpr std::uint32_t kStepBytes = 5000;
+// The sample the worker fills: each fill is a hand-off between the platform's streaming
+// thread and the worker, so a larger sample makes the job faster; beyond some 64 KiB
+// it gains nothing more.
+constexpr std::uint32_t kJobSampleBytes = 13 * kStepBytes;
 
 // The largest data length the signed 32-bit count and the header's fields hold.
 constexpr std::int64_t kMaxWavDataBytes = 0x7FFFFFFF;
@@ -27,10 +36,29 @@ std::int64_t ByteBudget(ReferenceTime start, ReferenceTime end, std::uint32_t av
 // (written / budget) x 1000 in double precision, truncated; above 1000 gives 1000.
 int ProgressPosition(std::int32_t written, std::int64_t budget);
 
-// The valid bytes a filled sample reports, never more than its buffer holds.
-inline std::uint32_t ValidBufferBytes(std::uint32_t reported) {
-  return reported < kSampleBufferBytes ? reported : kSampleBufferBytes;
+// A sample size as whole steps: rounded down, and at least one step.
+inline std::uint32_t WholeStepsSampleBytes(std::uint32_t requested) {
+  return requested < kStepBytes ? kStepBytes : requested / kStepBytes * kStepBytes;
 }
+
+// The valid bytes a filled sample reports, never more than its buffer holds.
+inline std::uint32_t ValidSampleBytes(std::uint32_t reported, std::uint32_t sampleBytes) {
+  return reported < sampleBytes ? reported : sampleBytes;
+}
+
+// Cuts a filled sample into the job's steps: whole steps from its start, then what is
+// left. An empty fill is one empty step, as an empty 5000-byte sample was one buffer.
+class SampleSteps {
+ public:
+  explicit SampleSteps(std::uint32_t filled) : m_nFilled(filled) {}
+  // The next step's offset and size in the sample; false once the sample is used up.
+  bool Next(std::uint32_t& offset, std::uint32_t& size);
+
+ private:
+  std::uint32_t m_nFilled;
+  std::uint32_t m_nOffset = 0;
+  bool m_bStarted = false;
+};
 
 // The length in pixels that position fills of a bar barPixels long, rounded to the nearest
 // pixel as the progress bar rounds it (halves away from zero).

@@ -1,5 +1,6 @@
-// The worker's decode-and-write loop: the primary audio stream as PCM, 5000 bytes at a
-// time, after the WAV header template, which is patched at the end.
+// The worker's decode-and-write loop: the primary audio stream as PCM, one large sample
+// at a time counted in 5000-byte steps, after the WAV header template, which is patched
+// at the end.
 #include <windows.h>
 #include <mmreg.h>
 
@@ -46,6 +47,7 @@ void CConverterDlg::ShowWorkerMessage(const char* format, const std::string& pat
 
 HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
   const ConvertRequest& job = m_job;  // fixed by Convert before this thread started
+  const std::uint32_t sampleBytes = WholeStepsSampleBytes(m_nSampleBytes);
   // Declared in the order that releases the sample before its data object and buffer.
   UniqueLocalMemory buffer;
   ComPtr<IAudioData> audioData;
@@ -69,13 +71,13 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
     if (FAILED(hr)) return refuse(kCannotStream, hr);
     hr = CreateAudioData(audioData);
     if (FAILED(hr)) return refuse(kCannotPrepare, hr);
-    buffer.Reset(LocalAlloc(LMEM_FIXED, kSampleBufferBytes));
+    buffer.Reset(LocalAlloc(LMEM_FIXED, sampleBytes));
     if (!buffer) return refuse(kCannotPrepare, E_OUTOFMEMORY);
     audioStream->GetFormat(&format);
     // Checked before the output is opened: a refused format replaces no file.
     if (!HeaderFormatRecord(reinterpret_cast<const unsigned char*>(&reported), sizeof(reported), formatRecord))
       return refuse(kFormatRefused, 1);
-    audioData->SetBuffer(kSampleBufferBytes, static_cast<BYTE*>(buffer.Get()), 0);
+    audioData->SetBuffer(sampleBytes, static_cast<BYTE*>(buffer.Get()), 0);
     audioData->SetFormat(&format);
     hr = audioStream->CreateSample(audioData.Get(), 0, sample.Out());
     if (FAILED(hr)) return refuse(kCannotPrepare, hr);
@@ -109,26 +111,32 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
   } else {
     SampleFiller filler;
     CJobProgress progress(m_ctlProgress, budget);
-    for (;;) {
+    const auto* data = static_cast<const unsigned char*>(buffer.Get());
+    for (bool more = true; more;) {
       const HRESULT hr = filler.Fill(sample.Get(), event.Get());
       if (FAILED(hr) && written == 0) failure = kNoAudioDelivered;
       if (hr == MS_S_ENDOFSTREAM && written == 0) failure = kNoAudioInStream;  // the file is 44 bytes
       if (FAILED(hr) || hr == MS_S_ENDOFSTREAM) break;
       DWORD reportedBytes = 0;
       audioData->GetInfo(nullptr, nullptr, &reportedBytes);
-      const DWORD valid = ValidBufferBytes(reportedBytes);
-      if (WouldPassDataLimit(written, valid, dataLimit)) {
-        stoppedAtLimit = true;
-        break;
+      // Each step is written and counted before the budget, the stop request and the
+      // progress are looked at: the file ends on the step where 5000-byte samples end it.
+      SampleSteps steps(ValidSampleBytes(reportedBytes, sampleBytes));
+      std::uint32_t offset = 0, step = 0;
+      while (more && steps.Next(offset, step)) {
+        if (WouldPassDataLimit(written, step, dataLimit)) {
+          stoppedAtLimit = true;
+          more = false;
+          break;
+        }
+        if (!AppendAudio(file.Get(), data + offset, step)) {
+          ShowWorkerMessage(kCannotWrite, outputPath);
+          return 1;
+        }
+        written += static_cast<std::int32_t>(step);
+        more = written < budget && m_bStopped != 1;
+        if (more) progress.Show(written);
       }
-      if (!AppendAudio(file.Get(), buffer.Get(), valid)) {
-        ShowWorkerMessage(kCannotWrite, outputPath);
-        return 1;
-      }
-      written += static_cast<std::int32_t>(valid);
-      if (written >= budget) break;
-      if (m_bStopped == 1) break;
-      progress.Show(written);
     }
   }
 

@@ -72,6 +72,7 @@ class CConverterDlg : public CDialog {
   void EndJob();          // to Idle: the worker's last touch of the dialog
   UniqueKernelHandle m_hConvertThread;        // the job's worker, until joined
   std::int64_t m_nMaxDataBytes = kMaxWavDataBytes;  // data length bound; lowered by tests
+  std::uint32_t m_nSampleBytes = kJobSampleBytes;   // the sample the worker fills; tests compare sizes
   ConvertRequest m_job;                       // what the running job converts, fixed when it starts
   std::atomic<int> m_nWorkerBoxes{0};         // the worker's message boxes now open
   // How long closing waits for a stopped job, not counting the time the worker's boxes

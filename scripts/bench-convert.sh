@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Conversion benchmark, one command: builds the benchmark program, makes a 30-minute and
 # a 3-minute 192 kbps MP3 (once), runs everything on the same file in this one run and
-# prints the ratios.
+# prints the ratios: the job against the streaming loop with 5000-byte samples and with
+# the job's own larger samples, and against ffmpeg.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -30,31 +31,44 @@ short="$(winpath "$media/short.mp3")"
 out="$media/out.wav"
 outw="$(winpath "$out")"
 value() { grep "^$1=" | cut -d= -f2 | tr -d '\r'; }
-seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null 2>&1; e=$(date +%s.%N); echo "$e - $s" | bc -l; }
+seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null 2>&1; e=$(date +%s.%N); printf "%.3f\n" "$(echo "$e - $s" | bc -l)"; }
 
 # Wine now and then crashes while a process that used the media framework exits, after
 # its work is done and printed: the figures count, the exit code does not.
 run() { wine "$bench" "$@" 2>/dev/null || true; }
-# The bare loop, the loop with writing and the job alternate, five times each; the
-# fastest of each kind counts (the machine may be busy with other work). Two more jobs,
-# of the 30-minute and the 3-minute file, measure the user-interface thread's delay and
-# the memory.
-echo "Running (30-minute file) ..."
-bare_runs=() barewrite_runs=() job_runs=() bare_cpu=() job_cpu=() job=""
+# Five rounds, each running in turn: the bare loop with 5000-byte samples, the bare loop
+# with the job's larger samples, that loop writing the file, the job and ffmpeg. Each
+# ratio is taken within a round (the same moment of a machine that may be busy with
+# other work), and the median of the five counts. Two more jobs, of the 30-minute and
+# the 3-minute file, measure the user-interface thread's delay and the memory.
+sizes=$(run sizes)
+step=$(echo "$sizes" | value step_bytes)
+large=$(echo "$sizes" | value job_sample_bytes)
+echo "Running (30-minute file; samples of $step and $large bytes) ..."
+small_runs=() small_cpu=() small_own=() large_runs=() large_cpu=() large_own=() write_runs=()
+job_runs=() job_cpu=() job_own=() job_ui=() ffmpeg_runs=()
+job="" small=""
 for _ in 1 2 3 4 5; do
-  bare=$(run bare "$long")
-  bare_runs+=("$(echo "$bare" | value bare_seconds)")
-  bare_cpu+=("$(echo "$bare" | value bare_cpu_seconds)")
-  barewrite_runs+=("$(run barewrite "$long" "$outw" | value bare_seconds)"); rm -f "$out"
+  small=$(run bare "$long" "$step")
+  small_runs+=("$(echo "$small" | value bare_seconds)")
+  small_cpu+=("$(echo "$small" | value bare_cpu_seconds)")
+  small_own+=("$(echo "$small" | value bare_loop_thread_cpu_seconds)")
+  large_loop=$(run bare "$long" "$large")
+  large_runs+=("$(echo "$large_loop" | value bare_seconds)")
+  large_cpu+=("$(echo "$large_loop" | value bare_cpu_seconds)")
+  large_own+=("$(echo "$large_loop" | value bare_loop_thread_cpu_seconds)")
+  write_runs+=("$(run barewrite "$long" "$outw" "$large" | value bare_seconds)"); rm -f "$out"
   this_job=$(run job "$long" "$outw"); rm -f "$out"
   job_runs+=("$(echo "$this_job" | value job_seconds)")
   job_cpu+=("$(echo "$this_job" | value job_cpu_seconds)")
+  job_own+=("$(echo "$this_job" | value job_worker_cpu_seconds)")
+  job_ui+=("$(echo "$this_job" | value job_ui_cpu_seconds)")
   [ -z "$job" ] && job=$this_job
+  ffmpeg_runs+=("$(seconds ffmpeg -y -i "$media/long.mp3" "$media/ffmpeg.wav")")
 done
 long_job=$(run jobdelay "$long" "$outw"); rm -f "$out"
 short_job=$(run jobdelay "$short" "$outw"); rm -f "$out"
 costs=$(run costs 1000)
-ffmpeg_s=$(seconds ffmpeg -y -i "$media/long.mp3" "$media/ffmpeg.wav")
 mpg123_s=$(seconds mpg123 -q -w "$media/mpg123.wav" "$media/long.mp3")
 rm -f "$media/ffmpeg.wav" "$media/mpg123.wav"
 
@@ -64,32 +78,65 @@ load timed "$job"
 load long "$long_job"
 load short "$short_job"
 load costs "$costs"
-fastest() { printf '%s\n' "$@" | grep . | sort -g | head -1; }
 calc() { echo "$1" | bc -l; }
-bare_s=$(fastest "${bare_runs[@]}")
-barewrite_s=$(fastest "${barewrite_runs[@]}")
-job_s=$(fastest "${job_runs[@]}")
-bare_cpu_s=$(fastest "${bare_cpu[@]}")
-job_cpu_s=$(fastest "${job_cpu[@]}")
+# "median lowest highest" of the numbers given.
+spread() {
+  printf '%s\n' "$@" | grep . | sort -g |
+    awk '{v[NR] = $1} END {m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; print m, v[1], v[NR]}'
+}
+# The round-by-round ratios of two arrays, by name: ratios NUMERATORS DENOMINATORS.
+ratios() {
+  local -n num=$1 den=$2
+  local i
+  for i in "${!num[@]}"; do [ -n "${num[$i]}" ] && [ -n "${den[$i]}" ] && calc "${num[$i]} / ${den[$i]}"; done
+}
+# "MEDIAN (LOWEST to HIGHEST)", each number in the printf format given: show FORMAT NUMBERS...
+show() {
+  local m lo hi
+  read -r m lo hi < <(spread "${@:2}")
+  printf "$1 ($1 to $1)" "$m" "$lo" "$hi"
+}
+median() { spread "$@" | cut -d' ' -f1; }
 delay=$(printf '%s\n' "$long_worst_ui_delay_ms" "$short_worst_ui_delay_ms" | sort -g | tail -1)
-buffers=$(echo "$bare" | value bare_buffers)
+fills=$(echo "$small" | value bare_buffers)
+pcm_bytes=$(echo "$small" | value bare_bytes)
+job_s=$(median "${job_runs[@]}")
 messages=$timed_progress_messages
 send_s=$costs_send_seconds
 painted_s=$costs_local_setpos_seconds
 us() { calc "($1) * 1000000"; }
+mapfile -t job_small < <(ratios job_runs small_runs)
+mapfile -t job_large < <(ratios job_runs large_runs)
+mapfile -t job_write < <(ratios job_runs write_runs)
+mapfile -t job_ffmpeg < <(ratios job_runs ffmpeg_runs)
+mapfile -t cpu_small < <(ratios job_cpu small_cpu)
+mapfile -t cpu_large < <(ratios job_cpu large_cpu)
 
-printf '\nConversion of a 30-minute 192 kbps MP3 (%s buffers of 5000 bytes)\n' "$buffers"
-printf '  (fastest of five alternating runs each; the runs: loop %s, loop + writing %s, job %s s)\n' \
-  "${bare_runs[*]}" "${barewrite_runs[*]}" "${job_runs[*]}"
-printf '  bare streaming loop          %8.2f s\n' "$bare_s"
-printf '  bare loop + writing the file %8.2f s\n' "$barewrite_s"
-printf '  conversion job               %8.2f s   job / bare loop      = %.3f  (target <= 1.05)\n' \
-  "$job_s" "$(calc "$job_s / $bare_s")"
-printf '                                          job / (loop + write) = %.3f\n' "$(calc "$job_s / $barewrite_s")"
-printf '  processor time of the process: loop %.2f s, job %.2f s, job / loop = %.3f\n' \
-  "$bare_cpu_s" "$job_cpu_s" "$(calc "$job_cpu_s / $bare_cpu_s")"
-printf '    (all its threads, the fastest of each kind; the platform'"'"'s server and X are not in it)\n'
-printf '  ffmpeg -i file.mp3 out.wav   %8.2f s   job / ffmpeg         = %.2f\n' "$ffmpeg_s" "$(calc "$job_s / $ffmpeg_s")"
+printf '\nConversion of a 30-minute 192 kbps MP3: %.1f MB of PCM, %s samples of %s bytes\n' \
+  "$(calc "$pcm_bytes / 1000000")" "$fills" "$step"
+printf '  (five alternating rounds: each figure is the median of the rounds, lowest to highest in brackets;\n'
+printf '   each ratio is taken within a round; processor time: the process'"'"'s threads, not the platform'"'"'s server or X)\n'
+printf '  the runs: loop %s, large loop %s, large loop + writing %s, job %s, ffmpeg %s s\n' \
+  "${small_runs[*]}" "${large_runs[*]}" "${write_runs[*]}" "${job_runs[*]}" "${ffmpeg_runs[*]}"
+printf '                                      wall time                 processor time\n'
+printf '  loop, %6s-byte samples      %s   %s\n' "$step" "$(show '%6.2f' "${small_runs[@]}")" \
+  "$(show '%6.2f' "${small_cpu[@]}")"
+printf '  loop, %6s-byte samples      %s   %s\n' "$large" "$(show '%6.2f' "${large_runs[@]}")" \
+  "$(show '%6.2f' "${large_cpu[@]}")"
+printf '    the same, writing the file      %s\n' "$(show '%6.2f' "${write_runs[@]}")"
+printf '  conversion job                    %s   %s\n' "$(show '%6.2f' "${job_runs[@]}")" \
+  "$(show '%6.2f' "${job_cpu[@]}")"
+printf '  ffmpeg -i file.mp3 out.wav        %s\n' "$(show '%6.2f' "${ffmpeg_runs[@]}")"
+printf '  of the processor time, the loop'"'"'s own thread: %.2f s (%s bytes), %.2f s (%s bytes);\n' \
+  "$(median "${small_own[@]}")" "$step" "$(median "${large_own[@]}")" "$large"
+printf '    the job'"'"'s worker %.2f s and its user-interface thread (the bar) %.2f s;\n' \
+  "$(median "${job_own[@]}")" "$(median "${job_ui[@]}")"
+printf '    the rest is the platform'"'"'s streaming threads (decoding), which a free core runs beside the loop\n'
+ratio() { printf '  %-33s = %s\n' "$1" "$2"; }
+ratio "job / $step-byte loop" "$(show '%.3f' "${job_small[@]}")   processor $(show '%.3f' "${cpu_small[@]}")   (target <= 0.70)"
+ratio "job / $large-byte loop" "$(show '%.3f' "${job_large[@]}")   processor $(show '%.3f' "${cpu_large[@]}")   (target <= 1.05)"
+ratio "job / ($large-byte loop + writing)" "$(show '%.3f' "${job_write[@]}")"
+ratio "job / ffmpeg" "$(show '%.2f' "${job_ffmpeg[@]}")"
 printf '  mpg123 -w                    %8.2f s   job / mpg123         = %.2f\n' "$mpg123_s" "$(calc "$job_s / $mpg123_s")"
 printf '  progress messages of the job %8d     (the bar fills %s pixels; the last message is the reset to 0)\n' \
   "$messages" "$timed_bar_pixels"

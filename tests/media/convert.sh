@@ -13,6 +13,8 @@ make_file conv-stereo44.wav sox -M \
 make_file conv-stereo44.mp3 lame --quiet -b 128 conv-stereo44.wav {}
 make_file conv-mono22.mp3 lame --quiet -m m -b 64 conv-speech.wav {}
 make_file conv-vbr.mp3 lame --quiet -V 4 conv-stereo44.wav {}
+# 24-bit stereo PCM: a frame of 6 bytes, which a 5000-byte step splits.
+make_file conv-stereo24.wav sox conv-stereo44.wav -b 24 {}
 # 8-bit mono PCM with an odd number of samples (80075): the data length is odd. In an AVI,
 # since the platform's WAV parser reports no length for such a file.
 make_file conv-mono8.avi ffmpeg -loglevel error -y -i conv-speech.wav -c:a pcm_u8 -ar 11025 -ac 1 {}

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "convert/JobArithmetic.h"
@@ -249,4 +250,27 @@ TEST(JobArithmetic, DataLimitStopsBeforeTheSignedCountWouldPassIt) {
   EXPECT_TRUE(WouldPassDataLimit(0x7FFFFFFF, 1, kMaxWavDataBytes));
   EXPECT_TRUE(WouldPassDataLimit(9000, 5000, 10000));
   EXPECT_FALSE(WouldPassDataLimit(5000, 5000, 10000));
+}
+
+// A filled sample is taken in the steps a 5000-byte sample delivered: whole steps from
+// its start, then what is left; an empty fill is one empty step.
+TEST(JobArithmetic, SampleStepsAreTheStepsOf5000ByteSamples) {
+  using Steps = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+  const auto cut = [](std::uint32_t filled) {
+    Steps steps;
+    SampleSteps sample(filled);
+    for (std::uint32_t offset = 0, size = 0; sample.Next(offset, size);) steps.emplace_back(offset, size);
+    return steps;
+  };
+  EXPECT_EQ(cut(0), (Steps{{0, 0}}));
+  EXPECT_EQ(cut(1764), (Steps{{0, 1764}}));
+  EXPECT_EQ(cut(5000), (Steps{{0, 5000}}));
+  EXPECT_EQ(cut(12345), (Steps{{0, 5000}, {5000, 5000}, {10000, 2345}}));
+  EXPECT_EQ(cut(kJobSampleBytes).size(), kJobSampleBytes / 5000);
+  // The sample holds whole steps, so that no step runs on into the next fill.
+  EXPECT_EQ(WholeStepsSampleBytes(65536), 65000u);
+  EXPECT_EQ(WholeStepsSampleBytes(0), 5000u);
+  EXPECT_EQ(WholeStepsSampleBytes(kJobSampleBytes), kJobSampleBytes);
+  EXPECT_EQ(ValidSampleBytes(70000, 65000), 65000u);
+  EXPECT_EQ(ValidSampleBytes(4999, 65000), 4999u);
 }

@@ -2,8 +2,10 @@
 // manifest that an independent reader checks after this program (check_wav.py).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 
 #include "convert/JobArithmetic.h"
 #include "win/convert_helpers.h"
@@ -29,8 +31,10 @@ struct Converted {
 
 // Opens media, optionally narrows the range, converts into out and records it.
 // Files too short to align against another decoder's output stay out of the manifest.
+// prepare, if given, sets the dialog up just before Convert.
 Converted ConvertFile(const std::string& media, const std::string& out, ReferenceTime start = 0,
-                      ReferenceTime end = -1, bool compareSamples = true) {
+                      ReferenceTime end = -1, bool compareSamples = true,
+                      const std::function<void(CConverterDlg&)>& prepare = {}) {
   DeleteFileA(out.c_str());
   const bool wholeFile = end < 0;
   Converted result;
@@ -46,6 +50,7 @@ Converted ConvertFile(const std::string& media, const std::string& out, Referenc
       dlg.m_rtEnd = end;
     }
     SetOutput(h, out);
+    if (prepare) prepare(dlg);
     ConvertAndWait(dlg);
     ExpectIdle(dlg);
     EXPECT_TRUE(answers.seen.empty()) << "no box expected during a good conversion: " << answers.seen[0].text;
@@ -62,8 +67,30 @@ Converted ConvertFile(const std::string& media, const std::string& out, Referenc
 
 // A test media file converted into the conversion tests' output folder.
 Converted Convert(const char* mediaName, const char* outName, ReferenceTime start = 0, ReferenceTime end = -1,
-                  bool compareSamples = true) {
-  return ConvertFile(TestMedia(mediaName), OutputFolder("output") + "\\" + outName, start, end, compareSamples);
+                  bool compareSamples = true, const std::function<void(CConverterDlg&)>& prepare = {}) {
+  return ConvertFile(TestMedia(mediaName), OutputFolder("output") + "\\" + outName, start, end, compareSamples,
+                     prepare);
+}
+
+// Stop, pressed from the bar the moment the job shows a position of at least atPosition:
+// the worker waits in that message, so the stop lands after a known step.
+struct StopPress {
+  int atPosition = -1;
+  HWND dialog = nullptr;
+  WNDPROC barProc = nullptr;
+  bool pressed = false;
+} g_stop;
+LRESULT CALLBACK StoppingBarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == PBM_SETPOS && !g_stop.pressed && static_cast<int>(wp) >= g_stop.atPosition) {
+    g_stop.pressed = true;
+    Click(g_stop.dialog, IDC_CONVERT);
+  }
+  return CallWindowProcA(g_stop.barProc, bar, msg, wp, lp);
+}
+void PressStopAt(CConverterDlg& dlg, int position) {
+  g_stop = {position, dlg.m_hWnd, nullptr, false};
+  g_stop.barProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(GetDlgItem(dlg.m_hWnd, IDC_PROGRESS), GWLP_WNDPROC,
+                                                               reinterpret_cast<LONG_PTR>(&StoppingBarProc)));
 }
 
 std::string WithoutExtension(const std::string& name) { return name.substr(0, name.rfind('.')); }
@@ -147,3 +174,59 @@ TEST_F(ConvertOutputTest, NamesInAnyScriptConvertIntoTheirOwnFolder) {
 TEST_F(ConvertOutputTest, TheSampleWithARussianNameANewcomerConverts) {
   Convert(u8"Пример речи.mp3", "sample-ru.wav");
 }
+
+namespace {
+// The job fills large samples but ends its file where 5000-byte samples end it: the same
+// range converted with both sizes gives the same bytes.
+struct SampleSizeCase {
+  const char* name;
+  const char* media;
+  ReferenceTime start;
+  ReferenceTime end;
+  int stopAt;  // the progress position at which Stop is pressed; -1: never
+};
+
+void PrintTo(const SampleSizeCase& c, std::ostream* os) { *os << c.name; }
+
+class SampleSizeTest : public ConvertOutputTest, public ::testing::WithParamInterface<SampleSizeCase> {};
+
+constexpr ReferenceTime kMs = kReferenceTimePerSecond / 1000;
+}  // namespace
+
+TEST_P(SampleSizeTest, TheFileIsWhatFiveThousandByteSamplesGive) {
+  const SampleSizeCase& c = GetParam();
+  Converted files[2];
+  const std::uint32_t sizes[2] = {kStepBytes, kJobSampleBytes};
+  for (int i : {0, 1}) {
+    const std::string out = std::string("samples-") + std::to_string(sizes[i]) + ".wav";
+    files[i] = Convert(c.media, out.c_str(), c.start, c.end, false, [&](CConverterDlg& dlg) {
+      dlg.m_nSampleBytes = sizes[i];
+      if (c.stopAt >= 0) PressStopAt(dlg, c.stopAt);
+    });
+    if (c.stopAt >= 0) {
+      EXPECT_TRUE(g_stop.pressed);
+    }
+  }
+  const std::vector<unsigned char>& small = files[0].bytes;
+  const std::vector<unsigned char>& large = files[1].bytes;
+  ASSERT_GT(small.size(), 44u);
+  // The reference itself ends within a step of the budget, or before it when stopped.
+  const std::int64_t data = static_cast<std::int64_t>(small.size()) - 44;
+  EXPECT_LT(data, files[0].budget + (c.stopAt >= 0 ? 0 : kStepBytes));
+  const auto differ = std::mismatch(small.begin(), small.end(), large.begin(), large.end());
+  EXPECT_TRUE(small == large) << small.size() << " and " << large.size() << " bytes, first difference at "
+                              << (differ.first - small.begin());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, SampleSizeTest,
+    ::testing::Values(SampleSizeCase{"Mp3FromTheStartToInside", "conv-stereo44.mp3", 0, 2300 * kMs, -1},
+                      SampleSizeCase{"Mp3InsideToInside", "conv-stereo44.mp3", 1500 * kMs, 3250 * kMs, -1},
+                      SampleSizeCase{"Mp3InsideToPastTheEnd", "conv-vbr.mp3", 2000 * kMs, 9000 * kMs, -1},
+                      SampleSizeCase{"WavFromTheStartToPastTheEnd", "conv-speech.wav", 0, 20000 * kMs, -1},
+                      SampleSizeCase{"Wav24BitInsideToInside", "conv-stereo24.wav", 700 * kMs, 3000 * kMs, -1},
+                      SampleSizeCase{"Pcm8BitOddLengthToPastTheEnd", "conv-mono8.avi", 500 * kMs, 20000 * kMs, -1},
+                      SampleSizeCase{"VideoMp3InsideToInside", "preview-video.avi", 1000 * kMs, 4500 * kMs, -1},
+                      SampleSizeCase{"BudgetUnderOneStep", "conv-stereo44.mp3", 1000 * kMs, 1010 * kMs, -1},
+                      SampleSizeCase{"StopAtAKnownStep", "conv-stereo44.mp3", 0, 4500 * kMs, 500}),
+    [](const ::testing::TestParamInfo<SampleSizeCase>& info) { return std::string(info.param.name); });

@@ -90,7 +90,7 @@ TEST_F(ConvertStopTest, StopDuringTheFirstBufferCompletesTheFileWithThatBuffer) 
   });
   const std::uint32_t length = DataLength(out);
   EXPECT_GT(length, 0u);
-  EXPECT_LE(length, kSampleBufferBytes);
+  EXPECT_LE(length, kStepBytes);
 }
 
 TEST_F(ConvertStopTest, StopDuringTheLastBufferCompletesTheFile) {
@@ -116,7 +116,7 @@ TEST_F(ConvertStopTest, StopDuringTheLastBufferCompletesTheFile) {
   EXPECT_GE(pressedAt, 998);
   const std::uint32_t length = DataLength(out);
   EXPECT_GE(length, budget * 998 / 1000);
-  EXPECT_LT(length, budget + kSampleBufferBytes);
+  EXPECT_LT(length, budget + kStepBytes);
 }
 
 TEST_F(ConvertStopTest, ClosingTheWindowStopsTheJobAndWaitsForItsHeader) {
@@ -179,7 +179,7 @@ TEST_F(ConvertStopTest, PressesWhileAJobStartsOrFinishesStartNoSecondJob) {
   });
   const std::uint32_t length = DataLength(first);
   EXPECT_GT(length, 0u);
-  EXPECT_LE(length, kSampleBufferBytes);
+  EXPECT_LE(length, kStepBytes);
   EXPECT_FALSE(Exists(second));
   EXPECT_FALSE(Exists(third));
 }
@@ -204,7 +204,7 @@ TEST_F(ConvertStopTest, DataThatWouldPassTheBoundStopsWithAValidHeaderAndAMessag
   EXPECT_FALSE(boxes[0].ownedByMainWindow);
   const std::uint32_t length = DataLength(out);
   EXPECT_LE(length, 20000u);
-  EXPECT_GT(length, 20000u - kSampleBufferBytes);
+  EXPECT_GT(length, 20000u - kStepBytes);
 }
 
 TEST_F(ConvertStopTest, ClosingThePreviewRightAfterConvertLeavesTheJobItsRange) {
@@ -230,7 +230,7 @@ TEST_F(ConvertStopTest, ClosingThePreviewRightAfterConvertLeavesTheJobItsRange) 
   EXPECT_TRUE(stopOnADisabledButton);
   const std::uint32_t length = DataLength(out);
   EXPECT_GE(length, budget);  // the whole marked range
-  EXPECT_LT(length, budget + kSampleBufferBytes);
+  EXPECT_LT(length, budget + kStepBytes);
 }
 
 TEST_F(ConvertStopTest, ClosingWhileTheWorkersBoxIsOpenWaitsForTheAnswerWithTheWindowAlive) {
