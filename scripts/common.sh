@@ -105,7 +105,7 @@ ensure_wineprefix() {
 # started here, detached from any output pipe, so that a runner reading a program's
 # output (CTest) does not wait for them to end.
 start_wine_session() {
-  wineserver -p
+  wineserver -p 2>/dev/null || true  # one may be running already, from an earlier script
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
