@@ -10,8 +10,10 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ConverterApp.h"
@@ -50,6 +52,30 @@ inline bool WaitIdle(CConverterDlg& dlg, DWORD timeoutMs = 60000) {
 inline void ConvertAndWait(CConverterDlg& dlg) {
   Click(dlg.m_hWnd, IDC_CONVERT);
   EXPECT_TRUE(WaitIdle(dlg));
+}
+
+// Runs action once, on this thread, when the job first shows a position of at least
+// position on the bar. The worker waits in that message until action returns, so what
+// action does happens after a known step of the job, however fast the job runs.
+struct ProgressHook {
+  int atPosition = 0;
+  std::function<void()> action;
+  WNDPROC barProc = nullptr;
+  bool ran = false;
+};
+inline ProgressHook g_progressHook;
+inline LRESULT CALLBACK HookedBarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp) {
+  ProgressHook& hook = g_progressHook;
+  if (msg == PBM_SETPOS && !hook.ran && static_cast<int>(wp) >= hook.atPosition) {
+    hook.ran = true;
+    hook.action();
+  }
+  return CallWindowProcA(hook.barProc, bar, msg, wp, lp);
+}
+inline void AtProgress(HWND dlg, int position, std::function<void()> action) {
+  g_progressHook = {position, std::move(action), nullptr, false};
+  g_progressHook.barProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(GetDlgItem(dlg, IDC_PROGRESS), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookedBarProc)));
 }
 
 inline void ExpectIdle(CConverterDlg& dlg) {

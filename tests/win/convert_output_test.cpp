@@ -72,27 +72,6 @@ Converted Convert(const char* mediaName, const char* outName, ReferenceTime star
                      prepare);
 }
 
-// Stop, pressed from the bar the moment the job shows a position of at least atPosition:
-// the worker waits in that message, so the stop lands after a known step.
-struct StopPress {
-  int atPosition = -1;
-  HWND dialog = nullptr;
-  WNDPROC barProc = nullptr;
-  bool pressed = false;
-} g_stop;
-LRESULT CALLBACK StoppingBarProc(HWND bar, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == PBM_SETPOS && !g_stop.pressed && static_cast<int>(wp) >= g_stop.atPosition) {
-    g_stop.pressed = true;
-    Click(g_stop.dialog, IDC_CONVERT);
-  }
-  return CallWindowProcA(g_stop.barProc, bar, msg, wp, lp);
-}
-void PressStopAt(CConverterDlg& dlg, int position) {
-  g_stop = {position, dlg.m_hWnd, nullptr, false};
-  g_stop.barProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(GetDlgItem(dlg.m_hWnd, IDC_PROGRESS), GWLP_WNDPROC,
-                                                               reinterpret_cast<LONG_PTR>(&StoppingBarProc)));
-}
-
 std::string WithoutExtension(const std::string& name) { return name.substr(0, name.rfind('.')); }
 }  // namespace
 
@@ -201,10 +180,11 @@ TEST_P(SampleSizeTest, TheFileIsWhatFiveThousandByteSamplesGive) {
     const std::string out = std::string("samples-") + std::to_string(sizes[i]) + ".wav";
     files[i] = Convert(c.media, out.c_str(), c.start, c.end, false, [&](CConverterDlg& dlg) {
       dlg.m_nSampleBytes = sizes[i];
-      if (c.stopAt >= 0) PressStopAt(dlg, c.stopAt);
+      // Stop, pressed while the worker waits to show a known step.
+      if (c.stopAt >= 0) AtProgress(dlg.m_hWnd, c.stopAt, [&dlg] { Click(dlg.m_hWnd, IDC_CONVERT); });
     });
     if (c.stopAt >= 0) {
-      EXPECT_TRUE(g_stop.pressed);
+      EXPECT_TRUE(g_progressHook.ran);
     }
   }
   const std::vector<unsigned char>& small = files[0].bytes;

@@ -215,15 +215,19 @@ TEST_F(ConvertStopTest, ClosingThePreviewRightAfterConvertLeavesTheJobItsRange) 
   RunAsMainWindow(dlg, [&](HWND h) {
     Prepare(h, out);
     dlg.m_rtStart = 10 * kReferenceTimePerSecond;
-    dlg.m_rtEnd = 30 * kReferenceTimePerSecond;  // long enough to outlast the close of the media
+    dlg.m_rtEnd = 13 * kReferenceTimePerSecond;
     budget = ByteBudget(dlg.m_rtStart, dlg.m_rtEnd, 176400);
+    HWND button = GetDlgItem(h, IDC_CONVERT);
+    // The job shows its first step only once the media has closed: it cannot end before.
+    AtProgress(h, 1, [&] {
+      ASSERT_TRUE(PumpUntil([&] { return !IsWindowEnabled(button); }));
+      stopOnADisabledButton = ItemText(h, IDC_CONVERT) == "Stop";
+    });
     Click(h, IDC_CONVERT);
     // The preview window's close box, before the worker has got far: the media closes.
     SendMessageA(g_pPlayer->m_hWnd, WM_CLOSE, 0, 0);
-    HWND button = GetDlgItem(h, IDC_CONVERT);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindowEnabled(button); }));
-    stopOnADisabledButton = ItemText(h, IDC_CONVERT) == "Stop";
     EXPECT_TRUE(WaitIdle(dlg));
+    EXPECT_TRUE(g_progressHook.ran);
     ExpectIdle(dlg);
     EXPECT_FALSE(IsWindowEnabled(button));
   });
