@@ -31,14 +31,24 @@ constexpr DWORD kPatienceMs = 20000;
 constexpr int kFileNameBox = 0x47C;
 constexpr int kMessageBoxText = 0xFFFF;
 
-HWND WaitForMainWindow(DWORD timeoutMs) {
+// Polls done() until it holds (true) or timeoutMs have passed (false).
+template <class Done>
+bool WaitUntil(DWORD timeoutMs, Done done) {
   const DWORD start = GetTickCount();
-  for (;;) {
-    HWND main = FindWindowA("#32770", "Sonbrel");
-    if (main && IsWindowVisible(main)) return main;
-    if (GetTickCount() - start > timeoutMs) return nullptr;
-    Sleep(100);
+  while (!done()) {
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(50);
   }
+  return true;
+}
+
+HWND WaitForMainWindow(DWORD timeoutMs) {
+  HWND main = nullptr;
+  const bool shown = WaitUntil(timeoutMs, [&main] {
+    main = FindWindowA("#32770", "Sonbrel");
+    return main && IsWindowVisible(main);
+  });
+  return shown ? main : nullptr;
 }
 
 struct Search {
@@ -61,14 +71,11 @@ BOOL CALLBACK FindDialogWithItem(HWND hwnd, LPARAM lp) {
 HWND WaitForDialog(HWND main, int item, DWORD timeoutMs) {
   Search search{0, main, nullptr, item};
   GetWindowThreadProcessId(main, &search.process);
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start <= timeoutMs) {
-    search.found = nullptr;
+  WaitUntil(timeoutMs, [&search] {
     EnumWindows(&FindDialogWithItem, reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
-    Sleep(100);
-  }
-  return nullptr;
+    return search.found != nullptr;
+  });
+  return search.found;
 }
 
 void Press(HWND dialog, int id) {
@@ -81,23 +88,12 @@ std::string Text(HWND hwnd) {
   return text;
 }
 
-template <class Done>
-bool WaitUntil(DWORD seconds, Done done) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start >= seconds * 1000) return false;
-    Sleep(50);
-  }
-  return true;
-}
+LRESULT ProgressPos(HWND main) { return SendMessageA(GetDlgItem(main, IDC_PROGRESS), PBM_GETPOS, 0, 0); }
 
 HWND WaitForTitle(const char* title, DWORD seconds) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (HWND hwnd = FindWindowA(nullptr, title)) return hwnd;
-    if (GetTickCount() - start >= seconds * 1000) return nullptr;
-    Sleep(100);
-  }
+  HWND hwnd = nullptr;
+  WaitUntil(seconds * 1000, [&] { return (hwnd = FindWindowA(nullptr, title)) != nullptr; });
+  return hwnd;
 }
 
 // waitfor / click / close on any window of the given title.
@@ -195,13 +191,11 @@ int main(int argc, char** argv) {
   }
   if (command == "waitprogress") {
     const DWORD seconds = argc > 2 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)) : 20;
-    return WaitUntil(seconds, [main] { return SendMessageA(GetDlgItem(main, IDC_PROGRESS), PBM_GETPOS, 0, 0) > 0; })
-               ? 0
-               : 1;
+    return WaitUntil(seconds * 1000, [main] { return ProgressPos(main) > 0; }) ? 0 : 1;
   }
   if (command == "waitidle") {
     const DWORD seconds = argc > 2 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)) : 60;
-    return WaitUntil(seconds, [main] { return Text(GetDlgItem(main, IDC_CONVERT)) == "Convert"; }) ? 0 : 1;
+    return WaitUntil(seconds * 1000, [main] { return Text(GetDlgItem(main, IDC_CONVERT)) == "Convert"; }) ? 0 : 1;
   }
   if (command == "press" && argc == 3) {
     Press(main, std::atoi(argv[2]));
@@ -211,9 +205,8 @@ int main(int argc, char** argv) {
     DWORD_PTR agreed = 0;
     SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &agreed);
     SendMessageTimeoutA(main, WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-    const LRESULT before = SendMessageA(GetDlgItem(main, IDC_PROGRESS), PBM_GETPOS, 0, 0);
-    const bool goesOn =
-        WaitUntil(20, [&] { return SendMessageA(GetDlgItem(main, IDC_PROGRESS), PBM_GETPOS, 0, 0) > before; });
+    const LRESULT before = ProgressPos(main);
+    const bool goesOn = WaitUntil(20000, [&] { return ProgressPos(main) > before; });
     if (!agreed) std::fprintf(stderr, "the window did not agree to the end of the session\n");
     if (!goesOn) std::fprintf(stderr, "the job did not go on after the end was called off\n");
     return agreed && goesOn ? 0 : 1;
