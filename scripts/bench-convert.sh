@@ -2,7 +2,8 @@
 # Conversion benchmark, one command: builds the benchmark program, makes a 30-minute and
 # a 3-minute 192 kbps MP3 (once), runs everything on the same file in this one run and
 # prints the ratios: the job against the streaming loop with 5000-byte samples and with
-# the job's own larger samples, and against ffmpeg.
+# the job's own larger samples, and against ffmpeg; and the processor time of the
+# platform's decoding thread, the pace that neither loop nor job can pass.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -30,12 +31,33 @@ long="$(winpath "$media/long.mp3")"
 short="$(winpath "$media/short.mp3")"
 out="$media/out.wav"
 outw="$(winpath "$out")"
+calc() { echo "$1" | bc -l; }
 value() { grep "^$1=" | cut -d= -f2 | tr -d '\r'; }
 seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null 2>&1; e=$(date +%s.%N); printf "%.3f\n" "$(echo "$e - $s" | bc -l)"; }
 
+# The platform decodes in threads of the process that its Windows side cannot see.
+busiest_thread() {  # busiest_thread PID: prints "TICKS NAME" (100 ticks a second)
+  cat /proc/"$1"/task/*/stat 2>/dev/null | sed -n 's/^[0-9]* (\(.*\)) \(.*\)$/\2\t\1/p' |
+    awk -F'\t' '{split($1, f, " "); t = f[12] + f[13]; if (t >= best) {best = t; name = $2}} END {print best + 0, name}'
+}
+# Runs the benchmark program. While it runs, its threads are looked at every quarter
+# second, and the processor time of the busiest one at the last look joins its figures.
 # Wine now and then crashes while a process that used the media framework exits, after
 # its work is done and printed: the figures count, the exit code does not.
-run() { wine "$bench" "$@" 2>/dev/null || true; }
+run() {
+  local figures="$media/run.txt" pid ticks name best=0 busiest=""
+  wine "$bench" "$@" >"$figures" 2>/dev/null &
+  pid=$!
+  while kill -0 "$pid" 2>/dev/null; do
+    read -r ticks name < <(busiest_thread "$pid")
+    if [ "${ticks:-0}" -gt "$best" ]; then best=$ticks; busiest=$name; fi
+    sleep 0.25
+  done
+  wait "$pid" || true
+  cat "$figures"
+  [ "$best" -gt 0 ] && printf 'busiest_thread_cpu_seconds=%s\nbusiest_thread=%s\n' "$(calc "$best / 100")" "$busiest"
+  return 0
+}
 # Five rounds, each running in turn: the bare loop with 5000-byte samples, the bare loop
 # with the job's larger samples, that loop writing the file, the job and ffmpeg. Each
 # ratio is taken within a round (the same moment of a machine that may be busy with
@@ -47,22 +69,27 @@ large=$(echo "$sizes" | value job_sample_bytes)
 echo "Running (30-minute file; samples of $step and $large bytes) ..."
 small_runs=() small_cpu=() small_own=() large_runs=() large_cpu=() large_own=() write_runs=()
 job_runs=() job_cpu=() job_own=() job_ui=() ffmpeg_runs=()
+small_busiest=() large_busiest=() job_busiest=() busiest_name=""
 job="" small=""
 for _ in 1 2 3 4 5; do
   small=$(run bare "$long" "$step")
   small_runs+=("$(echo "$small" | value bare_seconds)")
   small_cpu+=("$(echo "$small" | value bare_cpu_seconds)")
   small_own+=("$(echo "$small" | value bare_loop_thread_cpu_seconds)")
+  small_busiest+=("$(echo "$small" | value busiest_thread_cpu_seconds)")
   large_loop=$(run bare "$long" "$large")
   large_runs+=("$(echo "$large_loop" | value bare_seconds)")
   large_cpu+=("$(echo "$large_loop" | value bare_cpu_seconds)")
   large_own+=("$(echo "$large_loop" | value bare_loop_thread_cpu_seconds)")
+  large_busiest+=("$(echo "$large_loop" | value busiest_thread_cpu_seconds)")
+  busiest_name=$(echo "$large_loop" | value busiest_thread)
   write_runs+=("$(run barewrite "$long" "$outw" "$large" | value bare_seconds)"); rm -f "$out"
   this_job=$(run job "$long" "$outw"); rm -f "$out"
   job_runs+=("$(echo "$this_job" | value job_seconds)")
   job_cpu+=("$(echo "$this_job" | value job_cpu_seconds)")
   job_own+=("$(echo "$this_job" | value job_worker_cpu_seconds)")
   job_ui+=("$(echo "$this_job" | value job_ui_cpu_seconds)")
+  job_busiest+=("$(echo "$this_job" | value busiest_thread_cpu_seconds)")
   [ -z "$job" ] && job=$this_job
   ffmpeg_runs+=("$(seconds ffmpeg -y -i "$media/long.mp3" "$media/ffmpeg.wav")")
 done
@@ -78,7 +105,6 @@ load timed "$job"
 load long "$long_job"
 load short "$short_job"
 load costs "$costs"
-calc() { echo "$1" | bc -l; }
 # "median lowest highest" of the numbers given.
 spread() {
   printf '%s\n' "$@" | grep . | sort -g |
@@ -132,9 +158,21 @@ printf '  of the processor time, the loop'"'"'s own thread: %.2f s (%s bytes), %
 printf '    the job'"'"'s worker %.2f s and its user-interface thread (the bar) %.2f s;\n' \
   "$(median "${job_own[@]}")" "$(median "${job_ui[@]}")"
 printf '    the rest is the platform'"'"'s streaming threads (decoding), which a free core runs beside the loop\n'
+mapfile -t floor_small < <(ratios large_busiest small_runs)
+mapfile -t floor_large < <(ratios large_busiest large_runs)
+if [ "${#floor_small[@]}" -gt 0 ]; then
+  printf '  the busiest thread of the process, the platform'"'"'s decoding (%s): %.2f s (%s bytes), %.2f s (%s bytes),\n' \
+    "$busiest_name" "$(median "${small_busiest[@]}")" "$step" "$(median "${large_busiest[@]}")" "$large"
+  printf '    %.2f s (the job); no loop and no job ends before that thread has decoded the file\n' \
+    "$(median "${job_busiest[@]}")"
+fi
 ratio() { printf '  %-33s = %s\n' "$1" "$2"; }
 ratio "job / $step-byte loop" "$(show '%.3f' "${job_small[@]}")   processor $(show '%.3f' "${cpu_small[@]}")   (target <= 0.70)"
 ratio "job / $large-byte loop" "$(show '%.3f' "${job_large[@]}")   processor $(show '%.3f' "${cpu_large[@]}")   (target <= 1.05)"
+if [ "${#floor_small[@]}" -gt 0 ]; then
+  ratio "decoding thread / $large-byte loop" "$(show '%.3f' "${floor_large[@]}")   (1: that loop runs at the decoding's pace)"
+  ratio "decoding thread / $step-byte loop" "$(show '%.3f' "${floor_small[@]}")   (the least job / $step-byte loop that pace allows)"
+fi
 ratio "job / ($large-byte loop + writing)" "$(show '%.3f' "${job_write[@]}")"
 ratio "job / ffmpeg" "$(show '%.2f' "${job_ffmpeg[@]}")"
 printf '  mpg123 -w                    %8.2f s   job / mpg123         = %.2f\n' "$mpg123_s" "$(calc "$job_s / $mpg123_s")"
