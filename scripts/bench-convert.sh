@@ -71,17 +71,19 @@ small_runs=() small_cpu=() small_own=() large_runs=() large_cpu=() large_own=() 
 job_runs=() job_cpu=() job_own=() job_ui=() ffmpeg_runs=()
 small_busiest=() large_busiest=() job_busiest=() busiest_name=""
 job="" small=""
+# Adds a bare loop's figures to the arrays KIND_runs, KIND_cpu, KIND_own and KIND_busiest.
+record_loop() {  # record_loop KIND FIGURES
+  local -n runs=$1_runs cpu=$1_cpu own=$1_own busiest=$1_busiest
+  runs+=("$(echo "$2" | value bare_seconds)")
+  cpu+=("$(echo "$2" | value bare_cpu_seconds)")
+  own+=("$(echo "$2" | value bare_loop_thread_cpu_seconds)")
+  busiest+=("$(echo "$2" | value busiest_thread_cpu_seconds)")
+}
 for _ in 1 2 3 4 5; do
   small=$(run bare "$long" "$step")
-  small_runs+=("$(echo "$small" | value bare_seconds)")
-  small_cpu+=("$(echo "$small" | value bare_cpu_seconds)")
-  small_own+=("$(echo "$small" | value bare_loop_thread_cpu_seconds)")
-  small_busiest+=("$(echo "$small" | value busiest_thread_cpu_seconds)")
+  record_loop small "$small"
   large_loop=$(run bare "$long" "$large")
-  large_runs+=("$(echo "$large_loop" | value bare_seconds)")
-  large_cpu+=("$(echo "$large_loop" | value bare_cpu_seconds)")
-  large_own+=("$(echo "$large_loop" | value bare_loop_thread_cpu_seconds)")
-  large_busiest+=("$(echo "$large_loop" | value busiest_thread_cpu_seconds)")
+  record_loop large "$large_loop"
   busiest_name=$(echo "$large_loop" | value busiest_thread)
   write_runs+=("$(run barewrite "$long" "$outw" "$large" | value bare_seconds)"); rm -f "$out"
   this_job=$(run job "$long" "$outw"); rm -f "$out"
