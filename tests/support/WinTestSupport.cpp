@@ -97,6 +97,17 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   return true;
 }
 
+bool PumpPending() {
+  return PumpUntil([] {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    return HIWORD(GetQueueStatus(QS_ALLINPUT & ~QS_TIMER)) == 0;
+  });
+}
+
 namespace {
 struct ModalScript {
   CDialog* dlg;
@@ -194,16 +205,16 @@ ModalAnswerer::~ModalAnswerer() {
   g_answerer = nullptr;
 }
 
-void ModalAnswerer::PressOnNextBox(int button, std::function<void()> first) {
-  m_answers.push_back({Kind::MessageBox, button, {}, std::move(first)});
+void ModalAnswerer::PressOnNextBox(int button, std::function<void()> first, std::function<bool()> until) {
+  m_answers.push_back({Kind::MessageBox, button, {}, std::move(first), std::move(until)});
 }
 
 void ModalAnswerer::ChooseInNextFileDialog(const std::string& path) {
-  m_answers.push_back({Kind::FileDialog, 0, path, {}});
+  m_answers.push_back({Kind::FileDialog, 0, path, {}, {}});
 }
 
 void ModalAnswerer::PressInNextDialog(const std::string& caption, int button) {
-  m_answers.push_back({Kind::Dialog, button, caption, {}});
+  m_answers.push_back({Kind::Dialog, button, caption, {}, {}});
 }
 
 void CALLBACK ModalAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
@@ -212,14 +223,17 @@ void CALLBACK ModalAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 
 void ModalAnswerer::Poll() {
   if (m_answers.empty()) return;
-  const Answer answer = m_answers.front();
-  Found found{answer.text, answer.kind == Kind::Dialog};
+  Answer& next = m_answers.front();
+  Found found{next.text, next.kind == Kind::Dialog};
   EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&found));
   if (!found.box) return;
   HWND box = found.box;
   const bool isFileDialog = GetDlgItem(box, 0x47C) != nullptr;
-  if (answer.kind != Kind::Dialog && isFileDialog != (answer.kind == Kind::FileDialog))
+  if (next.kind != Kind::Dialog && isFileDialog != (next.kind == Kind::FileDialog))
     return;  // not the kind expected next; leave it
+  if (next.first) std::exchange(next.first, nullptr)();  // may add answers: next is read again
+  if (m_answers.front().until && !m_answers.front().until()) return;
+  const Answer answer = m_answers.front();
   m_answers.erase(m_answers.begin());
   HWND owner = GetWindow(box, GW_OWNER);
   DWORD thread = GetWindowThreadProcessId(box, nullptr);
@@ -246,6 +260,5 @@ void ModalAnswerer::Poll() {
     return;
   }
   seen.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), ownedByMain, thread, rect});
-  if (answer.first) answer.first();
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer.button)));
 }

@@ -35,6 +35,9 @@ std::wstring Wide(const std::string& utf8);
 void PumpFor(DWORD ms);
 // Handles messages until done() or the time-out; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+// Handles the messages waiting for this thread until none is left (timers aside, which
+// never run out); false when they still come after 10 s.
+bool PumpPending();
 
 // Runs dlg modally as the application's main window, as the program runs its main
 // dialog, and calls script once the dialog is up (inside its modal loop). The script
@@ -64,8 +67,9 @@ class ModalAnswerer {
   ModalAnswerer& operator=(const ModalAnswerer&) = delete;
 
   // The next message box is answered with this button (IDOK, IDYES, IDNO...); with
-  // first, that runs once the box is up, just before the button is pressed.
-  void PressOnNextBox(int button, std::function<void()> first = nullptr);
+  // first, that runs once the box is up; with until, the box stays up (the timer looking
+  // again at every tick) until it holds.
+  void PressOnNextBox(int button, std::function<void()> first = nullptr, std::function<bool()> until = nullptr);
   // The next file dialog gets this path typed in and OK pressed (empty: Cancel).
   void ChooseInNextFileDialog(const std::string& path);
   // The next dialog with this caption gets this button pressed; its static texts are
@@ -82,6 +86,7 @@ class ModalAnswerer {
     int button;
     std::string text;  // the path to type, or the dialog's caption
     std::function<void()> first;
+    std::function<bool()> until;
   };
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
   void Poll();

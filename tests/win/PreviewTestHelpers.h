@@ -164,3 +164,6 @@ inline std::string WindowTitle(HWND hwnd) {
 }
 
 constexpr ReferenceTime kSecond = 10'000'000;
+// The position poll the tests set (CConverterDlg::m_nPositionPollMs), so that waits for
+// the display take a fraction of the program's second.
+constexpr UINT kTestPollMs = 200;

@@ -77,7 +77,7 @@ TEST_F(CaptionLabelTest, SettingTheSameTextAgainRepaintsTheLabel) {
     SetWindowTextA(title, "Same text");
     SettlePainting(h);
     Smear(h, label);
-    PumpFor(50);
+    PumpPending();
     ASSERT_GT(CountColour(CaptureClient(h), label, kMarker), 0);
 
     SetWindowTextA(title, "Same text");

@@ -50,7 +50,7 @@ Outcome OpenBadAndConvert(const std::string& badPath, const std::string& out) {
     answers.PressOnNextBox(IDOK);
     answers.PressOnNextBox(IDOK);
     ConvertAndWait(dlg);
-    PumpFor(200);
+    PumpPending();
     ExpectIdle(dlg);
     outcome.convertBoxes = answers.seen;
   });
@@ -78,7 +78,7 @@ void ExpectWorkerSaysCannotStream(const std::vector<ModalAnswerer::Seen>& boxes,
 std::vector<ModalAnswerer::Seen> ConvertExpectingNoJob(CConverterDlg& dlg, ModalAnswerer& answers) {
   answers.PressOnNextBox(IDOK);
   Click(dlg.m_hWnd, IDC_CONVERT);
-  PumpFor(200);
+  PumpPending();
   EXPECT_FALSE(dlg.JobActive());
   ExpectIdle(dlg);
   return answers.seen;
@@ -162,7 +162,7 @@ TEST_F(ConvertBadInputTest, ReadOnlyOutputIsKeptUnlessTheUserAgreesToReplaceIt) 
       answers.PressOnNextBox(answer);
       answers.PressOnNextBox(IDOK);
       ConvertAndWait(dlg);
-      PumpFor(200);
+      PumpPending();
       ExpectIdle(dlg);
       boxes = answers.seen;
     });
@@ -252,7 +252,7 @@ TEST_F(ConvertBadInputTest, OutputPathOver259CharactersIsRefusedBeforeAJobStarts
     ModalAnswerer answers;
     answers.PressOnNextBox(IDOK);
     Click(h, IDC_CONVERT);
-    PumpFor(200);
+    PumpPending();
     EXPECT_FALSE(dlg.JobActive());
     ExpectIdle(dlg);
     ASSERT_EQ(answers.seen.size(), 1u);
@@ -281,7 +281,7 @@ TEST_F(ConvertBadInputTest, AudioThatCannotBeStreamedIsReportedAndAnOldOutputSta
       if (replacing) answers.PressOnNextBox(IDYES);
       answers.PressOnNextBox(IDOK);
       ConvertAndWait(dlg);
-      PumpFor(200);
+      PumpPending();
       ExpectIdle(dlg);
       boxes = answers.seen;
     });

@@ -34,8 +34,7 @@ inline std::vector<std::string> OpenMedia(HWND dlg, const std::string& path) {
   answers.ChooseInNextFileDialog(path);
   answers.PressOnNextBox(IDOK);
   answers.PressOnNextBox(IDOK);
-  Click(dlg, IDC_OPEN);
-  PumpFor(100);
+  Click(dlg, IDC_OPEN);  // returns once the dialog and the opening have ended
   std::vector<std::string> boxes;
   for (size_t i = 1; i < answers.seen.size(); ++i) boxes.push_back(answers.seen[i].text);
   return boxes;

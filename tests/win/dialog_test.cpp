@@ -218,7 +218,7 @@ TEST_F(DialogTest, OldSystemsUseTheStoredPathOrTheFixedFallbackWithoutAsking) {
     EXPECT_EQ(dlg.GetDefaultOutputPath("Option", "unused_key", "c:\\output.wav", CSIDL_MYMUSIC), "c:\\output.wav");
     theApp.WriteProfileString("Option", "unused_key", "Z:\\kept.wav");
     EXPECT_EQ(dlg.GetDefaultOutputPath("Option", "unused_key", "c:\\output.wav", CSIDL_MYMUSIC), "Z:\\kept.wav");
-    PumpFor(100);
+    PumpPending();
     EXPECT_TRUE(answerer.seen.empty());
   });
 }

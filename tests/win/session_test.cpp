@@ -17,7 +17,9 @@ TEST(Session, ARangeMarkedWhilePlayingBecomesTheWav) {
   PrepareApp();
   const std::string out = TempFolder("session") + "\\marked.wav";
   CConverterDlg dlg;
+  dlg.m_nPositionPollMs = kTestPollMs;
   RunAsMainWindow(dlg, [&](HWND h) {
+    PositionWatch watch;
     ASSERT_TRUE(convtest::OpenMedia(h, TestMedia("preview-tone.mp3")).empty());
     ASSERT_NE(g_pPlayer, nullptr);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_CONVERT)));
@@ -28,7 +30,7 @@ TEST(Session, ARangeMarkedWhilePlayingBecomesTheWav) {
     Click(h, IDC_PAUSE);
     EXPECT_EQ(g_pPlayer->m_nState, StatePaused);
     const ReferenceTime paused = g_pPlayer->m_rtPosition;
-    PumpFor(2200);  // two polls: a paused preview stays where it is
+    ASSERT_TRUE(watch.WaitTicks(2));  // a paused preview stays where it is
     EXPECT_LT(g_pPlayer->m_rtPosition - paused, kOneSecond / 2);
 
     // Let go of the thumb at a quarter (2 s of 8) and play on from there.
