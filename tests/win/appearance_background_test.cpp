@@ -104,11 +104,15 @@ TEST_F(BackgroundTest, WithoutATextureTheStandardFaceIsPainted) {
     PumpPending();
     const PixelImage screen = CaptureClient(h);
 
-    // Called directly, with no window area and with a real one: returns, draws nothing.
+    // Called directly, with no window area and with a real one: returns, draws nothing
+    // over the marker smeared on the window.
+    const RECT corner = {0, 0, 20, 20};
+    Smear(h, corner);
     HDC dc = GetDC(h);
     EXPECT_FALSE(TileDialogBackground(h, dc));
     PaintDialogBackground(h, dc);
     ReleaseDC(h, dc);
+    EXPECT_EQ(CountColour(CaptureClient(h), corner, kMarker), 20 * 20) << "painted without a texture";
     g_pBackgroundBitmap = loaded;
     RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpPending();

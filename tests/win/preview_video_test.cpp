@@ -80,16 +80,20 @@ MenuSeen RightClick(HWND preview) {
 bool Greyed(UINT state) { return (state & MF_GRAYED) != 0; }
 bool Checked(UINT state) { return (state & MF_CHECKED) != 0; }
 
-IntSize ExpectedNormalSize() {
-  return NormalWindowSize(kVideoWidth, kVideoHeight, 1, 1, GetSystemMetrics(SM_CXFRAME),
-                          GetSystemMetrics(SM_CYFRAME), GetSystemMetrics(SM_CYCAPTION));
+// The window at the video's size: the video, a sizing frame on every side and the caption.
+SIZE ExpectedNormalSize() {
+  return {kVideoWidth + 2 * GetSystemMetrics(SM_CXFRAME),
+          kVideoHeight + 2 * GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION)};
 }
+
+// Read before any test runs: the value the process starts with (constant-initialised).
+const int g_raiseAtStart = g_bRaisePreviewNext;
 
 void EnterFullScreenFromMenu(HWND preview) { SendMessageA(preview, WM_COMMAND, ID_PREVIEW_FULLSCREEN, 0); }
 }  // namespace
 
 TEST_F(PreviewVideoTest, OpensShownAtTheWorkAreaCornerSizedToTheVideo) {
-  EXPECT_EQ(g_bRaisePreviewNext, 1) << "a new process starts by raising the preview";
+  EXPECT_EQ(g_raiseAtStart, 1) << "a new process starts by raising the preview";
   CConverterDlg dlg;
   RunAsMainWindow(dlg, [&](HWND h) {
     ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
@@ -107,7 +111,7 @@ TEST_F(PreviewVideoTest, OpensShownAtTheWorkAreaCornerSizedToTheVideo) {
     const RECT rc = WindowRect(preview);
     EXPECT_EQ(rc.left, work.left + 100);
     EXPECT_EQ(rc.top, work.top + 5);
-    const IntSize size = ExpectedNormalSize();
+    const SIZE size = ExpectedNormalSize();
     EXPECT_EQ(rc.right - rc.left, size.cx);
     EXPECT_EQ(rc.bottom - rc.top, size.cy);
     // In the strip above the main window, which it leaves uncovered.
@@ -219,17 +223,16 @@ TEST_F(PreviewVideoTest, FullScreenFitsTheVideoAndEscapeRestoresTheWindow) {
     const LONG fullStyle = GetWindowLongA(preview, GWL_STYLE);
     EXPECT_EQ(fullStyle & (WS_POPUP | WS_CAPTION), WS_POPUP);
     EXPECT_TRUE(IsWindowVisible(preview));
-    const VideoPlace expected = FitVideoToScreen(cx, cy, kVideoWidth, kVideoHeight);
+    // On the test display (1280 x 1024), ten times 160 x 120 is too large: it fills the
+    // width, 1280 x 960, 32 pixels from the top.
+    ASSERT_EQ(cx, 1280) << "the tests' display";
+    ASSERT_EQ(cy, 1024) << "the tests' display";
     long left = -1, top = -1, width = -1, height = -1;
     ASSERT_HRESULT_SUCCEEDED(g_pPlayer->pVW->GetWindowPosition(&left, &top, &width, &height));
-    EXPECT_EQ(left, expected.left);
-    EXPECT_EQ(top, expected.top);
-    EXPECT_EQ(width, expected.width);
-    EXPECT_EQ(height, expected.height);
-    if (cx == 1280 && cy == 1024) {  // the test display: ten times 160 x 120 fills the width
-      EXPECT_EQ(top, 32);
-      EXPECT_EQ(height, 960);
-    }
+    EXPECT_EQ(left, 0);
+    EXPECT_EQ(top, 32);
+    EXPECT_EQ(width, 1280);
+    EXPECT_EQ(height, 960);
 
     // Left clicks in full screen hide the main window, then show it above the video; a
     // right-click menu makes the next click hide it again.

@@ -58,9 +58,11 @@ TEST(Session, ARangeMarkedWhilePlayingBecomesTheWav) {
     ASSERT_GE(wav.size(), 44u);
     const std::uint32_t bytesPerSecond = U32(wav, 28);
     EXPECT_EQ(bytesPerSecond, 176400u);
-    const auto budget = static_cast<std::int64_t>(static_cast<double>(range) * 1e-7 * bytesPerSecond);
+    // The marked range in bytes at 176400 a second (44.1 kHz, 16-bit stereo), to a frame
+    // of 4 bytes; the job ends within a 5000-byte step after it.
+    const std::int64_t rangeBytes = range * 176400 / 10'000'000;
     const std::int64_t data = U32(wav, 40);
-    EXPECT_GE(data, budget);
-    EXPECT_LT(data, budget + 5000);
+    EXPECT_GE(data, rangeBytes - 4);
+    EXPECT_LT(data, rangeBytes + 5000);
   });
 }
