@@ -54,7 +54,18 @@ cp "$build/Sonbrel.exe" "$out/Preview Heard.exe"  # its settings apart from the 
 wine "$out/Preview Heard.exe" </dev/null >/dev/null 2>&1 &
 program=$!
 pids+=("$program")
-if ! { drive wait && drive open "$(winpath "$media/preview-blip.mp3")" && drive play; }; then
+# Play is pressed once the preview's stream has reached the server (a sink input), and
+# Wine's sound output has settled after it: nothing tells when that is, and a Play before
+# it loses the start of the tune (the one fixed pause left here, 3 s).
+stream_connected() {
+  for _ in $(seq 200); do
+    [ -n "$(pactl list short sink-inputs 2>/dev/null)" ] && return 0
+    sleep 0.1
+  done
+  echo "FAILED: the preview's stream never reached the sound server"
+  return 1
+}
+if ! { drive wait && drive open "$(winpath "$media/preview-blip.mp3")" && stream_connected && sleep 3 && drive play; }; then
   echo "FAILED: could not open the tune and press Play"
   exit 1
 fi
