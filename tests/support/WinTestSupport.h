@@ -50,8 +50,12 @@ INT_PTR RunAsMainWindow(CDialog& dlg, const std::function<void(HWND)>& script, b
 // Clicks a button of a dialog as the user would (BM_CLICK, so BN_CLICKED reaches the parent).
 void Click(HWND dialog, int id);
 std::string ItemText(HWND dialog, int id);
+bool Enabled(HWND dialog, int id);
+// A window's text in UTF-8, read in UTF-16 whatever the code page.
+std::string WindowTitle(HWND hwnd);
 
-// Answers message boxes and open/save dialogs of this process, in the order they come.
+// Answers message boxes and open/save dialogs of this process, in the order they come:
+// the one way the tests answer them. A box that comes when no answer is left stays up.
 class ModalAnswerer {
  public:
   struct Seen {
@@ -60,6 +64,9 @@ class ModalAnswerer {
     bool ownedByMainWindow;
     DWORD threadId;
     RECT rect;  // where it stood on the screen
+    HWND owner;
+    bool yes, no, ok;  // the buttons it has
+    bool icon;         // whether it shows an icon
   };
   ModalAnswerer();
   ~ModalAnswerer();
@@ -78,6 +85,11 @@ class ModalAnswerer {
 
   std::vector<Seen> seen;
   int pending() const { return static_cast<int>(m_answers.size()); }
+  // Forgets the answers left and the boxes seen.
+  void Reset();
+  // Presses button on every message box of this process that is up now: for a thread
+  // other than the one whose timer answers (a rescue when that one is stuck).
+  static void PressOnOpenBoxes(int button);
 
  private:
   enum class Kind { MessageBox, FileDialog, Dialog };
@@ -92,4 +104,5 @@ class ModalAnswerer {
   void Poll();
   std::vector<Answer> m_answers;
   UINT_PTR m_timer = 0;
+  bool m_polling = false;  // a first() that handles messages must not answer twice
 };

@@ -57,9 +57,6 @@ Outcome OpenBadAndConvert(const std::string& badPath, const std::string& out) {
   return outcome;
 }
 
-const char kProbeFailed[] =
-    "Cannot open the file and get the total time. You need to install appropriate decoders.\nOr the file is corrupt.";
-
 // The worker's word when the media's audio cannot be had as a stream.
 std::string CannotStream(const std::string& media) {
   return "Can not convert " + media +
@@ -329,7 +326,8 @@ TEST_F(ConvertBadInputTest, ConvertRefusesNoMediaAndAnEmptyRangeWithoutStartingA
       // A preview that fails to start leaves the button enabled and no media path.
       ModalAnswerer answers;
       answers.PressOnNextBox(IDOK);
-      ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-broken.mp3"), 0), 0);
+      ASSERT_EQ(StartPreviewOf(dlg, TestMedia("preview-broken.mp3")), 0);
+      dlg.EnableMediaControls(TRUE);  // as the opening does after its preview's start, whatever came of it
     }
     ASSERT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_CONVERT)));
     SetOutput(h, out);

@@ -90,9 +90,15 @@ TEST_P(FormatTest, TheWholeFileConvertsToPcmOfItsFormat) {
   const auto wav = Convert(c.media, c.wav);
   ASSERT_GE(wav.size(), 44u);
   EXPECT_EQ(U16(wav, 20), 1);  // PCM
-  if (c.channels) EXPECT_EQ(U16(wav, 22), c.channels);
-  if (c.rate) EXPECT_EQ(U32(wav, 24), c.rate);
-  if (c.bits) EXPECT_EQ(U16(wav, 34), c.bits);
+  if (c.channels) {
+    EXPECT_EQ(U16(wav, 22), c.channels);
+  }
+  if (c.rate) {
+    EXPECT_EQ(U32(wav, 24), c.rate);
+  }
+  if (c.bits) {
+    EXPECT_EQ(U16(wav, 34), c.bits);
+  }
   if (c.oddLength) {
     EXPECT_EQ(U32(wav, 40) % 2, 1u);
     EXPECT_EQ(wav.size(), 44u + U32(wav, 40));
@@ -109,7 +115,9 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"VariableBitRateMp3", "conv-vbr.mp3", "vbr.wav", 0, 0, 0, false},
                       FormatCase{"SoundTrackOfAVideo", "conv-video.avi", "video.wav", 2, 0, 0, false},
                       FormatCase{"TheSampleWithARussianNameANewcomerConverts", u8"Пример речи.mp3", "sample-ru.wav", 0,
-                                 0, 0, false}),
+                                 0, 0, false},
+                      FormatCase{"TheSampleVideoANewcomerConverts", "sample-video.avi", "sample-video.wav", 2, 44100,
+                                 16, false}),
     [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ConvertOutputTest, RangeInsideTheStreamEndsWithinOneBufferOfTheBudget) {

@@ -17,7 +17,6 @@ class DialogTest : public ::testing::Test {
   void SetUp() override { PrepareApp(); }
 };
 
-bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
 bool Visible(HWND dlg, int id) { return IsWindowVisible(GetDlgItem(dlg, id)) != FALSE; }
 
 RECT WindowRectOf(HWND hwnd) {

@@ -47,49 +47,13 @@ struct Handoffs {
   }
 };
 
-// How each message box of this thread looked when it came up.
-struct BoxLook {
-  HWND box;
-  std::string caption, text;
-  bool yes, no, ok, icon;
-  HWND owner;
-};
-std::vector<BoxLook>* g_boxes = nullptr;
-
-std::string TextOf(HWND hwnd) {
-  char text[1024] = {};
-  GetWindowTextA(hwnd, text, sizeof(text));
-  return text;
-}
-
-LRESULT CALLBACK WatchBoxes(int code, WPARAM wp, LPARAM lp) {
-  HWND hwnd = reinterpret_cast<HWND>(wp);
-  char cls[16] = {};
-  // A box is activated again when another window gave the focus back: count it once.
-  if (code == HCBT_ACTIVATE && g_boxes && GetClassNameA(hwnd, cls, sizeof(cls)) && std::string(cls) == "#32770" &&
-      GetDlgItem(hwnd, 0xFFFF) && (g_boxes->empty() || g_boxes->back().box != hwnd)) {
-    auto has = [hwnd](int id) { return GetDlgItem(hwnd, id) != nullptr; };
-    HWND icon = GetDlgItem(hwnd, 0x0440);
-    const bool showsIcon = icon && IsWindowVisible(icon) && SendMessageA(icon, STM_GETICON, 0, 0) != 0;
-    g_boxes->push_back({hwnd, TextOf(hwnd), TextOf(GetDlgItem(hwnd, 0xFFFF)), has(IDYES), has(IDNO), has(IDOK), showsIcon,
-                        GetWindow(hwnd, GW_OWNER)});
-  }
-  return CallNextHookEx(nullptr, code, wp, lp);
-}
-
 class HelpTest : public ::testing::Test {
  protected:
   void SetUp() override {
     PrepareApp();
     m_savedHelpPath = theApp.m_strHelpFilePath;
-    g_boxes = &boxes;
-    m_hook = SetWindowsHookExA(WH_CBT, &WatchBoxes, nullptr, GetCurrentThreadId());
   }
-  void TearDown() override {
-    UnhookWindowsHookEx(m_hook);
-    g_boxes = nullptr;
-    theApp.m_strHelpFilePath = m_savedHelpPath;
-  }
+  void TearDown() override { theApp.m_strHelpFilePath = m_savedHelpPath; }
 
   static void Store(std::int32_t value) {
     theApp.WriteProfileInt(settings::kSetupSection, settings::kFirstUpdateKey, value);
@@ -108,11 +72,12 @@ class HelpTest : public ::testing::Test {
   }
 
   Handoffs handoffs;
-  std::vector<BoxLook> boxes;
+  // Every box the test meets is answered here, and how it looked is kept in boxes.
+  ModalAnswerer answerer;
+  const std::vector<ModalAnswerer::Seen>& boxes = answerer.seen;
 
  private:
   std::string m_savedHelpPath;
-  HHOOK m_hook = nullptr;
 };
 
 // The folder of the program under test: the test programs lie in tests/ below it.
@@ -202,7 +167,6 @@ TEST_F(HelpTest, FirstCloseStoresTheTimeAndAsksNothing) {
 TEST_F(HelpTest, CloseOneSecondLaterAsksAndNoStoresTheTime) {
   Store(static_cast<std::int32_t>(kNow - 15552001));
   ScopedHelpPlatform platform(handoffs.Platform());
-  ModalAnswerer answerer;
   answerer.PressOnNextBox(IDNO);
   OpenAndClose();
 
@@ -228,7 +192,6 @@ TEST_F(HelpTest, CloseOneSecondLaterAsksAndNoStoresTheTime) {
 TEST_F(HelpTest, YesOpensTheProductPageAndStoresTheTime) {
   Store(0);  // 1970: the question is due
   ScopedHelpPlatform platform(handoffs.Platform());
-  ModalAnswerer answerer;
   answerer.PressOnNextBox(IDYES);
   answerer.PressOnNextBox(IDOK);  // must stay unused: the browser started
   OpenAndClose();
@@ -242,11 +205,10 @@ TEST_F(HelpTest, YesOpensTheProductPageAndStoresTheTime) {
 TEST_F(HelpTest, ShellResultOf32OrLessShowsTheBrowserFailure) {
   for (INT_PTR result : {INT_PTR{0}, INT_PTR{2}, INT_PTR{32}, INT_PTR{33}}) {
     SCOPED_TRACE(result);
-    boxes.clear();
+    answerer.Reset();
     Store(static_cast<std::int32_t>(kNow - 20000000));
     handoffs.urlResult = result;
     ScopedHelpPlatform platform(handoffs.Platform());
-    ModalAnswerer answerer;
     answerer.PressOnNextBox(IDYES);
     answerer.PressOnNextBox(IDOK);
     PromptUpdateCheck(kProductPageUrl);
@@ -272,7 +234,6 @@ TEST_F(HelpTest, RealShellThatCannotOpenThePageShowsTheBrowserFailure) {
   real.now = [] { return kNow; };
   ScopedHelpPlatform platform(real);
   Store(0);
-  ModalAnswerer answerer;
   answerer.PressOnNextBox(IDYES);
   answerer.PressOnNextBox(IDOK);
   PromptUpdateCheck("sonbrel-test-unregistered-scheme:products/sonbrel.htm");
@@ -296,7 +257,6 @@ TEST_F(HelpTest, AfterThe32BitWrapAStoredTimeADayOldIsNotDue) {
   EXPECT_TRUE(boxes.empty());
 
   handoffs.now = now2040 + 15552001;
-  ModalAnswerer answerer;
   answerer.PressOnNextBox(IDNO);
   PromptUpdateCheck(kProductPageUrl);
   EXPECT_EQ(boxes.size(), 1u);
@@ -307,7 +267,6 @@ TEST_F(HelpTest, ClosingAgainWhileTheQuestionIsUpAsksOnce) {
   // The question has no owner, so the main window's close box still works under it.
   Store(0);
   ScopedHelpPlatform platform(handoffs.Platform());
-  ModalAnswerer answerer;
   // Three closes come (two here, one from the driver): spare answers for extra questions.
   for (int i = 0; i < 3; ++i) answerer.PressOnNextBox(IDNO);
   CConverterDlg dlg;

@@ -34,7 +34,7 @@ TEST_F(PreviewAudioTest, Mp3PlaysHiddenAndTheDisplayFollowsEveryPoll) {
   dlg.m_nPositionPollMs = kTestPollMs;
   RunAsMainWindow(dlg, [&](HWND h) {
     PositionWatch watch;
-    ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-tone.mp3"), 8), 1);
+    ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-tone.mp3")));
     ASSERT_NE(g_pPlayer, nullptr);
     EXPECT_EQ(State(), StateStopped);
     EXPECT_EQ(g_pPlayer->m_bNoVideo, 1);
@@ -94,7 +94,7 @@ TEST_F(PreviewAudioTest, ButtonsFollowTheStateTable) {
   dlg.m_nPositionPollMs = kTestPollMs;
   RunAsMainWindow(dlg, [&](HWND h) {
     PositionWatch watch;
-    ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-tone.mp3"), 8), 1);
+    ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-tone.mp3")));
     ASSERT_TRUE(watch.WaitTicks(1));
 
     // Pause and Stop change nothing while stopped.
@@ -154,7 +154,7 @@ TEST_F(PreviewAudioTest, PlayingToTheEndStopsRewindsAndPlaysAgain) {
   dlg.m_nPositionPollMs = kTestPollMs;
   RunAsMainWindow(dlg, [&](HWND h) {
     PositionWatch watch;
-    ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-tone.mp3"), 8), 1);
+    ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-tone.mp3")));
     ASSERT_TRUE(watch.WaitTicks(1));
     Click(h, IDC_PLAY);
     ReleaseSliderAt(h, 555);  // 7.4 s of 8
@@ -193,7 +193,7 @@ TEST_F(PreviewAudioTest, UnplayableFileShowsTheErrorAndLeavesNoPlayer) {
   RunAsMainWindow(dlg, [&](HWND h) {
     ModalAnswerer answerer;
     answerer.PressOnNextBox(IDOK);
-    EXPECT_EQ(OpenInPreview(dlg, TestMedia("preview-broken.mp3"), 0), 0);
+    EXPECT_EQ(StartPreviewOf(dlg, TestMedia("preview-broken.mp3")), 0);
     ASSERT_EQ(answerer.seen.size(), 1u);
     EXPECT_EQ(answerer.seen[0].caption, "Error");
     EXPECT_EQ(answerer.seen[0].text, kUnplayable);
@@ -201,12 +201,13 @@ TEST_F(PreviewAudioTest, UnplayableFileShowsTheErrorAndLeavesNoPlayer) {
     EXPECT_EQ(g_pPlayer, nullptr);
     EXPECT_STREQ(dlg.m_szMediaPath, "");
     EXPECT_EQ(CountPreviewWindows(), 0);
-    // The controls stay enabled; they do nothing until a file plays.
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_PLAY)));
+    // Enabled, as the opening leaves them whatever the preview did, the controls do
+    // nothing until a file plays.
+    dlg.EnableMediaControls(TRUE);
     for (int id : {IDC_PLAY, IDC_PAUSE, IDC_STOP, IDC_START_TIME, IDC_END_TIME}) Click(h, id);
     EXPECT_EQ(dlg.m_rtStart, 0);
 
-    ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-tone.mp3"), 8), 1);
+    ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-tone.mp3")));
     ASSERT_NE(g_pPlayer, nullptr);
     Click(h, IDC_PLAY);
     EXPECT_EQ(State(), StatePlaying);
@@ -214,31 +215,15 @@ TEST_F(PreviewAudioTest, UnplayableFileShowsTheErrorAndLeavesNoPlayer) {
   });
 }
 
-namespace {
-// While the unplayable-file box is up (it has no owner, so the main window still takes
-// clicks), runs what the user does in the main window, then answers the box.
-struct WhileErrorBoxIsUp {
-  static inline std::function<void()> action;
-  static inline bool ran = false;
-  static void CALLBACK Poll(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND box = FindWindowA("#32770", "Error");
-    if (!box || !IsWindowVisible(box) || ran) return;
-    ran = true;
-    KillTimer(nullptr, id);
-    action();
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-  }
-};
-}  // namespace
-
 TEST_F(PreviewAudioTest, AnotherOpenOrACloseDuringTheFailureBoxLeavesTheirResultAlone) {
   CConverterDlg dlg;
   RunAsMainWindow(dlg, [&](HWND h) {
-    WhileErrorBoxIsUp::ran = false;
-    WhileErrorBoxIsUp::action = [&] { EXPECT_EQ(OpenInPreview(dlg, TestMedia("preview-tone.mp3"), 8), 1); };
-    SetTimer(nullptr, 0, 30, &WhileErrorBoxIsUp::Poll);
-    EXPECT_EQ(OpenInPreview(dlg, TestMedia("preview-broken.mp3"), 0), 0);
-    ASSERT_TRUE(WhileErrorBoxIsUp::ran);
+    // While the unplayable-file box is up (it has no owner, so the main window still takes
+    // clicks), the user opens another file in the main window, then answers the box.
+    ModalAnswerer answers;
+    answers.PressOnNextBox(IDOK, [&] { EXPECT_TRUE(OpenInPreview(dlg, TestMedia("preview-tone.mp3"))); });
+    EXPECT_EQ(StartPreviewOf(dlg, TestMedia("preview-broken.mp3")), 0);
+    ASSERT_EQ(answers.pending(), 0);
     // The file opened meanwhile keeps its player and its path.
     ASSERT_NE(g_pPlayer, nullptr);
     EXPECT_NE(std::string(g_pPlayer->m_szFile).find("preview-tone.mp3"), std::string::npos);
@@ -247,11 +232,10 @@ TEST_F(PreviewAudioTest, AnotherOpenOrACloseDuringTheFailureBoxLeavesTheirResult
     Click(h, IDC_PLAY);
     EXPECT_EQ(State(), StatePlaying);
 
-    WhileErrorBoxIsUp::ran = false;
-    WhileErrorBoxIsUp::action = [&] { Click(h, IDC_CLOSE_MEDIA); };
-    SetTimer(nullptr, 0, 30, &WhileErrorBoxIsUp::Poll);
-    EXPECT_EQ(OpenInPreview(dlg, TestMedia("preview-broken.mp3"), 0), 0);
-    ASSERT_TRUE(WhileErrorBoxIsUp::ran);
+    // And closes the media instead.
+    answers.PressOnNextBox(IDOK, [&] { Click(h, IDC_CLOSE_MEDIA); });
+    EXPECT_EQ(StartPreviewOf(dlg, TestMedia("preview-broken.mp3")), 0);
+    ASSERT_EQ(answers.pending(), 0);
     EXPECT_EQ(g_pPlayer, nullptr);
     EXPECT_EQ(CPreviewPlayer::LiveCount(), 0);
     EXPECT_EQ(CountPreviewWindows(), 0);
@@ -274,9 +258,12 @@ TEST_F(PreviewAudioTest, OpeningFilesOneAfterAnotherLeaksNothing) {
     const auto playerRound = [&] {
       for (const char* file : files) {
         if (isBroken(file)) answerer.PressOnNextBox(IDOK);
-        EXPECT_EQ(OpenInPreview(dlg, TestMedia(file), 8), isBroken(file) ? 0 : 1) << file;
+        // The player alone: the opening's probe builds a graph of its own besides.
+        EXPECT_EQ(StartPreviewOf(dlg, TestMedia(file)), isBroken(file) ? 0 : 1) << file;
         Click(h, IDC_PLAY);
-        if (!isBroken(file)) EXPECT_TRUE(PumpUntil([] { return g_pPlayer->m_rtPosition > 0; })) << file << " plays";
+        if (!isBroken(file)) {
+          EXPECT_TRUE(PumpUntil([] { return g_pPlayer->m_rtPosition > 0; })) << file << " plays";
+        }
       }
       SendMessageA(h, WM_COMMAND, IDC_CLOSE_MEDIA, 0);
       ASSERT_TRUE(PumpPending());

@@ -96,7 +96,7 @@ TEST_F(PreviewVideoTest, OpensShownAtTheWorkAreaCornerSizedToTheVideo) {
   EXPECT_EQ(g_raiseAtStart, 1) << "a new process starts by raising the preview";
   CConverterDlg dlg;
   RunAsMainWindow(dlg, [&](HWND h) {
-    ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
+    ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-video.avi")));
     ASSERT_NE(g_pPlayer, nullptr);
     HWND preview = g_pPlayer->m_hWnd;
     EXPECT_EQ(g_pPlayer->m_bNoVideo, 0);
@@ -157,7 +157,7 @@ TEST_F(PreviewVideoTest, OpensShownAtTheWorkAreaCornerSizedToTheVideo) {
 TEST_F(PreviewVideoTest, ContextMenuGreysByStateAndChecksFullScreen) {
   CConverterDlg dlg;
   RunAsMainWindow(dlg, [&](HWND h) {
-    ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
+    ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-video.avi")));
     HWND preview = g_pPlayer->m_hWnd;
 
     MenuSeen stopped = RightClick(preview);
@@ -205,7 +205,7 @@ TEST_F(PreviewVideoTest, ContextMenuGreysByStateAndChecksFullScreen) {
 TEST_F(PreviewVideoTest, FullScreenFitsTheVideoAndEscapeRestoresTheWindow) {
   CConverterDlg dlg;
   RunAsMainWindow(dlg, [&](HWND h) {
-    ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
+    ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-video.avi")));
     HWND preview = g_pPlayer->m_hWnd;
     Click(h, IDC_PLAY);
     const RECT windowed = WindowRect(preview);
@@ -286,7 +286,7 @@ TEST_F(PreviewVideoTest, FullScreenFitsTheVideoAndEscapeRestoresTheWindow) {
 TEST_F(PreviewVideoTest, WindowedClicksAlternateAndCarryOverToTheNextPlayer) {
   CConverterDlg dlg;
   RunAsMainWindow(dlg, [&](HWND h) {
-    ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
+    ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-video.avi")));
     HWND preview = g_pPlayer->m_hWnd;
     const int first = g_bRaisePreviewNext;
     SendMessageA(preview, WM_LBUTTONUP, 0, 0);
@@ -306,7 +306,7 @@ TEST_F(PreviewVideoTest, WindowedClicksAlternateAndCarryOverToTheNextPlayer) {
 
     SendMessageA(preview, WM_LBUTTONUP, 0, 0);
     const int carried = g_bRaisePreviewNext;
-    ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
+    ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-video.avi")));
     EXPECT_EQ(g_bRaisePreviewNext, carried);
     SendMessageA(g_pPlayer->m_hWnd, WM_LBUTTONUP, 0, 0);
     EXPECT_EQ(g_bRaisePreviewNext, !carried);
@@ -318,7 +318,7 @@ TEST_F(PreviewVideoTest, CloseBoxAndMenuCloseEndThePlayerThroughTheMainWindow) {
   CConverterDlg dlg;
   RunAsMainWindow(dlg, [&](HWND h) {
     for (const bool fromMenu : {false, true}) {
-      ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
+      ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-video.avi")));
       dlg.m_rtStart = 2 * kSecond;
       SetDlgItemTextA(h, IDC_START_CLOCK, "00:00:02");
       Click(h, IDC_PLAY);
@@ -343,7 +343,7 @@ TEST_F(PreviewVideoTest, CloseBoxAndMenuCloseEndThePlayerThroughTheMainWindow) {
 TEST_F(PreviewVideoTest, SoundFileHasNoFullScreenAndAFailedEnterPutsTheWindowBack) {
   CConverterDlg dlg;
   RunAsMainWindow(dlg, [&](HWND) {
-    ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-tone.mp3"), 8), 1);
+    ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-tone.mp3")));
     HWND preview = g_pPlayer->m_hWnd;
     const RECT before = WindowRect(preview);
     const LONG style = GetWindowLongA(preview, GWL_STYLE);
@@ -388,7 +388,7 @@ void CALLBACK CloseMediaInsideMenu(HWND, UINT, UINT_PTR id, DWORD) {
 TEST_F(PreviewVideoTest, MediaClosedWhileTheMenuIsOpenOutlivesTheWindowProcedure) {
   CConverterDlg dlg;
   RunAsMainWindow(dlg, [&](HWND h) {
-    ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
+    ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-video.avi")));
     ASSERT_EQ(CPreviewPlayer::LiveCount(), 1);
     HWND preview = g_pPlayer->m_hWnd;
     CloseDuringMenu state;
@@ -423,7 +423,7 @@ TEST_F(PreviewVideoTest, ClosingTheMainWindowInFullScreenShowsItBeforeThePreview
   ModalAnswerer answerer;
   answerer.PressOnNextBox(IDNO);  // an update question at close, should one be due
   RunAsMainWindow(dlg, [&](HWND h) {
-    ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
+    ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-video.avi")));
     HWND preview = g_pPlayer->m_hWnd;
     Click(h, IDC_PLAY);
     EnterFullScreenFromMenu(preview);
@@ -464,7 +464,7 @@ TEST_F(PreviewVideoTest, ScreenshotPoses) {
   dlg.m_nPositionPollMs = kTestPollMs;
   RunAsMainWindow(dlg, [&](HWND h) {
     if (wanted("main-playing")) {
-      ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-tone.mp3"), 8), 1);
+      ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-tone.mp3")));
       Click(h, IDC_PLAY);
       ASSERT_TRUE(playedTo(2 * kSecond));
       Click(h, IDC_START_TIME);
@@ -475,7 +475,7 @@ TEST_F(PreviewVideoTest, ScreenshotPoses) {
     if (wanted("video-window")) {
       // The main window moves down out of the strip where the preview window starts.
       SetWindowPos(h, nullptr, 120, 380, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-      ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
+      ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-video.avi")));
       Click(h, IDC_PLAY);
       ASSERT_TRUE(playedTo(kSecond));
       Click(h, IDC_PAUSE);
@@ -485,7 +485,9 @@ TEST_F(PreviewVideoTest, ScreenshotPoses) {
     }
 
     if (wanted("video-fullscreen")) {
-      if (!g_pPlayer || g_pPlayer->m_bNoVideo) ASSERT_EQ(OpenInPreview(dlg, TestMedia("preview-video.avi"), 6), 1);
+      if (!g_pPlayer || g_pPlayer->m_bNoVideo) {
+        ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-video.avi")));
+      }
       Click(h, IDC_PLAY);
       EnterFullScreenFromMenu(g_pPlayer->m_hWnd);
       const ReferenceTime entered = g_pPlayer->m_rtPosition;
