@@ -93,8 +93,13 @@ end_session() {
   wineboot --end-session </dev/null >/dev/null 2>&1
 }
 open_and_end() { drive open "$(winpath "$media/$1")" && end_session; }
-# An end called off (WM_ENDSESSION false) leaves the job going; the next one stops it.
-cancel_then_end() { drive cancelend && end_session; }
+# An end called off (WM_ENDSESSION false) leaves the job going; the next one stops it. It
+# comes from the same driver the moment the job is seen going on, so that it reaches the
+# job however fast the job runs (a wineboot started afterwards can come after its end).
+cancel_then_end() {
+  ended_at=$(date +%s.%N)
+  drive cancelend end
+}
 # The update question is due from here on (its stored time lies in 1970): the session's
 # end must not ask it, since no one is there to answer.
 wine reg add 'HKCU\Software\Travenor\Exit Status\Setup' /v t_first_update /t REG_DWORD /d 0 /f >/dev/null 2>&1

@@ -17,8 +17,10 @@
 //   sonbrel-drive send ID         sends it, and returns once the window has handled it: 1, naming it,
 //                                 when a dialog of the program came up meanwhile (it is cancelled)
 //   sonbrel-drive waitdisabled ID [seconds] waits until control ID of the main window is disabled
-//   sonbrel-drive cancelend       the system calls an end of the session off, during a job: the
-//                                 window must agree to the end, and the job go on
+//   sonbrel-drive cancelend [end] the system calls an end of the session off, during a job: the
+//                                 window must agree to the end, and the job go on; with "end", the
+//                                 session then ends (WM_QUERYENDSESSION, WM_ENDSESSION true, as the
+//                                 system sends them) the moment the job is seen going on
 //   sonbrel-drive pipe NAME SECONDS         holds \\.\pipe\NAME open for writers and never reads it;
 //                                 prints "full" once a write waits on it
 // Exit code 0 on success, 1 when the window or a dialog did not show up, 2 for bad usage.
@@ -204,7 +206,7 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: sonbrel-drive wait | open <path> | play | title <text> | gettitle | "
                  "waitfor|close TITLE [seconds] | click TITLE ID [seconds] | key ID VK | settext ID TEXT | "
-                 "waitprogress [seconds] | waitidle [seconds] | press ID | send ID | waitdisabled ID [seconds] | cancelend | "
+                 "waitprogress [seconds] | waitidle [seconds] | press ID | send ID | waitdisabled ID [seconds] | cancelend [end] | "
                  "pipe NAME SECONDS\n");
     return 2;
   }
@@ -282,6 +284,11 @@ int main(int argc, char** argv) {
     const bool goesOn = WaitUntil(20000, [&] { return ProgressPos(main) > before; });
     if (!agreed) std::fprintf(stderr, "the window did not agree to the end of the session\n");
     if (!goesOn) std::fprintf(stderr, "the job did not go on after the end was called off\n");
+    if (agreed && goesOn && argc > 2 && std::string(argv[2]) == "end") {
+      // The program ends its process while it handles the end: these sends fail then.
+      SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+      SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    }
     return agreed && goesOn ? 0 : 1;
   }
   if (command == "gettitle") {
