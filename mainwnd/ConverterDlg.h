@@ -80,6 +80,8 @@ class CConverterDlg : public CDialog {
   // platform call: it is left behind, and the process ends without it
   // (CConverterApp::InitInstance).
   DWORD m_nStopWaitMs = 5000;
+  // How often the preview polls its position (a second); tests shorten it.
+  UINT m_nPositionPollMs = 1000;
 
   // --- Shutdown ---
   // Ends what the dialog started, whichever way it ends: the job, the preview and COM on

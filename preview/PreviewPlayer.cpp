@@ -140,7 +140,7 @@ HRESULT CPreviewPlayer::BuildGraph(const char* path) {
   SetForegroundWindow(m_hWnd);
   SetFocus(m_hWnd);
   RefreshTitle();
-  SetTimer(m_hWnd, TIMER_POSITION, kPositionTimerMs, nullptr);
+  SetTimer(m_hWnd, TIMER_POSITION, m_nPositionTimerMs, nullptr);
   return notifyResult;
 }
 

@@ -13,7 +13,6 @@ enum PreviewState { StateStopped = 0, StatePaused = 1, StatePlaying = 2, StateNo
 constexpr UINT_PTR TIMER_CURSOR = 1;    // full screen only: hides an idle cursor
 constexpr UINT_PTR TIMER_POSITION = 2;  // the position poll
 constexpr UINT kCursorTimerMs = 50000;
-constexpr UINT kPositionTimerMs = 1000;
 
 class CPreviewPlayer {
  public:
@@ -57,6 +56,7 @@ class CPreviewPlayer {
   PreviewState m_nState = StateNoMedia;
   ComPtr<IVideoWindow> pVW;
   int m_bVideoShown = 0;
+  UINT m_nPositionTimerMs = 1000;  // the main window's m_nPositionPollMs
   ComPtr<IBasicVideo> pBV;
   ComPtr<IGraphBuilder> pGB;
   ComPtr<IMediaControl> pMC;

@@ -16,6 +16,7 @@ int CConverterDlg::StartPreview(char* path) {
   (void)fullScreenWish;
 
   CPreviewPlayer* player = g_pPlayer;
+  player->m_nPositionTimerMs = m_nPositionPollMs;
   CopyWholeCharacters(player->m_szFile, sizeof(player->m_szFile), path, std::strlen(path), IsAnsiLeadByte);
   bool opened = false;
   bool superseded = false;

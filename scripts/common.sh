@@ -5,7 +5,6 @@ NATIVE_BUILD="$BUILD/native"
 NATIVE_ASSERTS_BUILD="$BUILD/native-asserts"
 # A test that runs a script on its own tree passes the tree (SONBREL_WIN_BUILD).
 WIN_BUILD="${SONBREL_WIN_BUILD:-$BUILD/win}"
-WIN_ASSERTS_BUILD="$BUILD/win-asserts"
 export WINEPREFIX="${SONBREL_WINEPREFIX:-$BUILD/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEARCH=win64
@@ -52,13 +51,6 @@ build_native_asserts() {
 build_win() {
   configure "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
   cmake --build "$WIN_BUILD" -j "$(nproc)" "$@"
-}
-
-# The Windows tests once more with assertions on, as the native ones.
-build_win_asserts() {
-  configure "$WIN_ASSERTS_BUILD" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
-  cmake --build "$WIN_ASSERTS_BUILD" -j "$(nproc)"
 }
 
 # Creates the Wine prefix once, and gives it the settings below (again whenever they

@@ -3,7 +3,8 @@
 # file plays, the video window (paused) and the video in full screen.
 # Usage: scripts/screenshots.sh [OUTPUT_DIR]   (default: build/screenshots)
 # The test program poses the windows (PreviewVideoTest.ScreenshotPoses) and waits while
-# this script takes each shot with ImageMagick's import.
+# this script takes each shot with ImageMagick's import. SONBREL_SCREENSHOT_POSES, when
+# set, names the shots wanted (main-playing, video-window, video-fullscreen).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -20,12 +21,13 @@ cleanup() { rm -rf "$exchange"; stop_xvfb; }
 trap cleanup EXIT
 
 media="$WIN_BUILD/test-media"
-bash "$ROOT/scripts/make-test-media.sh" "$media"
+# The test run has made the media once for every test.
+[ -n "${SONBREL_SKIP_SETUP:-}" ] || bash "$ROOT/scripts/make-test-media.sh" "$media"
 SONBREL_TEST_MEDIA="$media" SONBREL_SCREENSHOT_DIR="$exchange" \
   wine "$WIN_BUILD/tests/preview_video_test.exe" --gtest_filter='*ScreenshotPoses' >"$exchange/log" 2>&1 &
 program=$!
 
-for pose in main-playing video-window video-fullscreen; do
+for pose in ${SONBREL_SCREENSHOT_POSES:-main-playing video-window video-fullscreen}; do
   for _ in $(seq 900); do
     [ -f "$exchange/$pose.ready" ] && break
     kill -0 "$program" 2>/dev/null || { cat "$exchange/log" >&2; echo "the program ended early" >&2; exit 1; }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
+#include <string>
 
 #include "help/HelpRules.h"
 
@@ -23,6 +25,18 @@ constexpr std::int64_t kNow = 1796000000;  // in 2026
 UpdateDecision Decide(std::int64_t now, std::int64_t stored) {
   return DecideUpdateQuestion(now, StoredTimeBits(stored));
 }
+
+// When the question is due: a stored time and the time of a close. 180 days are
+// 15552000 s.
+struct DueCase {
+  const char* name;
+  std::int64_t now, stored;
+  bool ask;
+};
+void PrintTo(const DueCase& c, std::ostream* os) { *os << c.name; }
+class UpdateQuestionDue : public ::testing::TestWithParam<DueCase> {};
+constexpr std::int64_t kFuture = kNow + 86400 * 30;
+constexpr std::int64_t kNow2040 = 2209000000LL;  // the low 32 bits of the time are negative
 }  // namespace
 
 TEST(UpdateQuestion, FirstCloseRecordsTheTimeAndAsksNothing) {
@@ -32,27 +46,39 @@ TEST(UpdateQuestion, FirstCloseRecordsTheTimeAndAsksNothing) {
   EXPECT_FALSE(d.ask);
 }
 
-TEST(UpdateQuestion, AsksOnlyWhenMoreThan180DaysHavePassed) {
-  EXPECT_EQ(kUpdateQuestionPeriod, 180 * 86400);
-  const std::int64_t stored = kNow - kUpdateQuestionPeriod;
-  EXPECT_FALSE(Decide(kNow, stored).ask);
-  EXPECT_TRUE(Decide(kNow + 1, stored).ask);
-  EXPECT_FALSE(Decide(kNow - 1, stored).ask);
-  EXPECT_FALSE(Decide(kNow + 1, stored).recordFirstClose);
+TEST(UpdateQuestion, ThePeriodIs180Days) { EXPECT_EQ(kUpdateQuestionPeriod, 15552000); }
+
+TEST_P(UpdateQuestionDue, AsksOnlyWhenMoreThan180DaysHavePassed) {
+  const DueCase& c = GetParam();
+  EXPECT_EQ(Decide(c.now, c.stored).ask, c.ask);
 }
 
-TEST(UpdateQuestion, StoredTimeInTheFutureWaitsUntil180DaysPastIt) {
-  const std::int64_t future = kNow + 86400 * 30;
-  EXPECT_FALSE(Decide(kNow, future).ask);
-  EXPECT_FALSE(Decide(kNow, future).recordFirstClose);
-  EXPECT_FALSE(Decide(future + kUpdateQuestionPeriod, future).ask);
-  EXPECT_TRUE(Decide(future + kUpdateQuestionPeriod + 1, future).ask);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UpdateQuestionDue,
+    ::testing::Values(DueCase{"ExactlyThePeriod", kNow, kNow - 15552000, false},
+                      DueCase{"ASecondPastThePeriod", kNow + 1, kNow - 15552000, true},
+                      DueCase{"ASecondShortOfThePeriod", kNow - 1, kNow - 15552000, false},
+                      // A stored time in the future waits until 180 days past it.
+                      DueCase{"StoredInTheFuture", kNow, kFuture, false},
+                      DueCase{"ThePeriodPastAFutureTime", kFuture + 15552000, kFuture, false},
+                      DueCase{"ASecondMorePastAFutureTime", kFuture + 15552001, kFuture, true},
+                      // A stored 0 counts as 1970.
+                      DueCase{"StoredZero", kNow, 0, true},
+                      DueCase{"ThePeriodPast1970", 15552000, 0, false},
+                      DueCase{"ASecondMorePast1970", 15552001, 0, true},
+                      // After the 32-bit seconds wrap: a time stored a day earlier does not
+                      // look 136 years old.
+                      DueCase{"ADayOldAfterTheWrap", kNow2040, kNow2040 - 86400, false},
+                      DueCase{"ASecondPastThePeriodAfterTheWrap", kNow2040, kNow2040 - 15552001, true},
+                      DueCase{"ExactlyThePeriodAfterTheWrap", kNow2040, kNow2040 - 15552000, false},
+                      // Stored before the wrap, read after it.
+                      DueCase{"StoredBeforeTheWrap", kNow2040, 2000000000LL, true},
+                      DueCase{"StoredJustBeforeTheWrap", 2140000000LL, 2140000000LL - 100, false}),
+    [](const ::testing::TestParamInfo<DueCase>& info) { return std::string(info.param.name); });
 
-TEST(UpdateQuestion, StoredZeroCountsAs1970) {
-  EXPECT_TRUE(DecideUpdateQuestion(kNow, 0).ask);
-  EXPECT_FALSE(DecideUpdateQuestion(kUpdateQuestionPeriod, 0).ask);
-  EXPECT_TRUE(DecideUpdateQuestion(kUpdateQuestionPeriod + 1, 0).ask);
+TEST(UpdateQuestion, OnlyTheFirstCloseRecordsTheTime) {
+  EXPECT_FALSE(Decide(kNow + 1, kNow - 15552000).recordFirstClose);
+  EXPECT_FALSE(Decide(kNow, kFuture).recordFirstClose);
 }
 
 TEST(UpdateQuestion, StoresTheLow32BitsOfNow) {
@@ -70,20 +96,10 @@ TEST(UpdateQuestion, StoredValueIsWidenedWithItsSignBefore2038) {
   EXPECT_EQ(StoredTimeNear(INT32_MAX, 0x7FFFFFFFLL), INT32_MAX);
 }
 
-TEST(UpdateQuestion, RuleStillHoldsAfterThe32BitSecondsWrap) {
-  // 2040: the low 32 bits of now are negative as a signed value.
-  const std::int64_t now2040 = 2209000000LL;
-  ASSERT_LT(StoredTimeBits(now2040), 0);
-  EXPECT_EQ(StoredTimeNear(StoredTimeBits(now2040), now2040), now2040);
-
-  const UpdateDecision first = DecideUpdateQuestion(now2040, StoredTimeBits(now2040));
+TEST(UpdateQuestion, AfterThe32BitSecondsWrapTheFirstCloseIsRecognised) {
+  ASSERT_LT(StoredTimeBits(kNow2040), 0);
+  EXPECT_EQ(StoredTimeNear(StoredTimeBits(kNow2040), kNow2040), kNow2040);
+  const UpdateDecision first = DecideUpdateQuestion(kNow2040, StoredTimeBits(kNow2040));
   EXPECT_TRUE(first.recordFirstClose);
   EXPECT_FALSE(first.ask);
-  // A time stored a day earlier does not look 136 years old.
-  EXPECT_FALSE(Decide(now2040, now2040 - 86400).ask);
-  EXPECT_TRUE(Decide(now2040, now2040 - kUpdateQuestionPeriod - 1).ask);
-  EXPECT_FALSE(Decide(now2040, now2040 - kUpdateQuestionPeriod).ask);
-  // Stored before the wrap, read after it.
-  EXPECT_TRUE(Decide(now2040, 2000000000LL).ask);
-  EXPECT_FALSE(Decide(2140000000LL, 2140000000LL - 100).ask);
 }

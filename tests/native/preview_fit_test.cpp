@@ -1,51 +1,57 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+
 #include "preview/PreviewGeometry.h"
 
 namespace {
-void ExpectPlace(const VideoPlace& p, int left, int top, int width, int height) {
-  EXPECT_EQ(p.left, left);
-  EXPECT_EQ(p.top, top);
-  EXPECT_EQ(p.width, width);
-  EXPECT_EQ(p.height, height);
-}
+// A screen, a video's reported size, and where the full-screen video goes.
+struct FitCase {
+  const char* name;
+  int screenWidth, screenHeight, videoWidth, videoHeight;
+  int left, top, width, height;
+};
+void PrintTo(const FitCase& c, std::ostream* os) { *os << c.name; }
+class FullScreenPlace : public ::testing::TestWithParam<FitCase> {};
 }  // namespace
 
+TEST_P(FullScreenPlace, FitVideoToScreenPlacesTheVideo) {
+  const FitCase& c = GetParam();
+  const VideoPlace p = FitVideoToScreen(c.screenWidth, c.screenHeight, c.videoWidth, c.videoHeight);
+  EXPECT_EQ(p.left, c.left);
+  EXPECT_EQ(p.top, c.top);
+  EXPECT_EQ(p.width, c.width);
+  EXPECT_EQ(p.height, c.height);
+}
+
 // The video counts as ten times its reported size.
-TEST(FitVideoToScreen, CentresAVideoThatFitsAtTenTimesItsSize) {
-  ExpectPlace(FitVideoToScreen(1280, 1024, 64, 48), 320, 272, 640, 480);
-  ExpectPlace(FitVideoToScreen(1280, 1000, 128, 100), 0, 0, 1280, 1000);  // exactly the screen
-  ExpectPlace(FitVideoToScreen(1281, 1025, 64, 48), 320, 272, 640, 480);  // odd margins truncate
-}
-
-TEST(FitVideoToScreen, TooWideOnlyFillsTheWidth) {
-  ExpectPlace(FitVideoToScreen(1280, 1024, 200, 50), 0, 352, 1280, 320);
-  // h2 = 326.4 -> 326; top = 697 / 2 = 348; the height is what the two margins leave.
-  ExpectPlace(FitVideoToScreen(1280, 1023, 200, 51), 0, 348, 1280, 327);
-}
-
-TEST(FitVideoToScreen, TooTallOnlyFillsTheHeight) {
-  ExpectPlace(FitVideoToScreen(1280, 1024, 50, 200), 512, 0, 256, 1024);
-}
-
-TEST(FitVideoToScreen, LargerBothWaysFillsTheSideWithTheSmallerScale) {
-  ExpectPlace(FitVideoToScreen(1280, 1024, 160, 120), 0, 32, 1280, 960);   // sx 0.8 < sy 0.853
-  ExpectPlace(FitVideoToScreen(1280, 720, 320, 240), 160, 0, 960, 720);    // sx 0.4 > sy 0.3
-  ExpectPlace(FitVideoToScreen(1920, 1080, 176, 144), 300, 0, 1320, 1080);
-  ExpectPlace(FitVideoToScreen(1280, 1024, 352, 288), 14, 0, 1252, 1024);  // w2 1251.56 -> 1251
-  ExpectPlace(FitVideoToScreen(1024, 1024, 128, 128), 0, 0, 1024, 1024);   // equal scales: full height
-}
-
-TEST(FitVideoToScreen, RatioIsA32BitFloat) {
-  // 1280 / (2560 / 1170) is 585.0 in 32-bit floats but 584.99... in doubles: the margin
-  // is 219, not 220.
-  ExpectPlace(FitVideoToScreen(1280, 1024, 256, 117), 0, 219, 1280, 586);
-}
-
-TEST(FitVideoToScreen, NoPictureSizeFillsTheScreen) {
-  ExpectPlace(FitVideoToScreen(1280, 1024, 0, 120), 0, 0, 1280, 1024);
-  ExpectPlace(FitVideoToScreen(1280, 1024, 160, 0), 0, 0, 1280, 1024);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FullScreenPlace,
+    ::testing::Values(
+        // Fits at ten times its size: centred.
+        FitCase{"FitsCentred", 1280, 1024, 64, 48, 320, 272, 640, 480},
+        FitCase{"FitsExactlyTheScreen", 1280, 1000, 128, 100, 0, 0, 1280, 1000},
+        FitCase{"FitsWithOddMarginsTruncated", 1281, 1025, 64, 48, 320, 272, 640, 480},
+        // Too wide only: fills the width.
+        FitCase{"TooWide", 1280, 1024, 200, 50, 0, 352, 1280, 320},
+        // h2 = 326.4 -> 326; top = 697 / 2 = 348; the height is what the two margins leave.
+        FitCase{"TooWideHeightIsWhatTheMarginsLeave", 1280, 1023, 200, 51, 0, 348, 1280, 327},
+        // Too tall only: fills the height.
+        FitCase{"TooTall", 1280, 1024, 50, 200, 512, 0, 256, 1024},
+        // Larger both ways: fills the side with the smaller scale.
+        FitCase{"LargerWidthScaleSmaller", 1280, 1024, 160, 120, 0, 32, 1280, 960},  // sx 0.8 < sy 0.853
+        FitCase{"LargerHeightScaleSmaller", 1280, 720, 320, 240, 160, 0, 960, 720},  // sx 0.4 > sy 0.3
+        FitCase{"LargerOnAWideScreen", 1920, 1080, 176, 144, 300, 0, 1320, 1080},
+        FitCase{"LargerWidthTruncated", 1280, 1024, 352, 288, 14, 0, 1252, 1024},  // w2 1251.56 -> 1251
+        FitCase{"LargerEqualScalesFullHeight", 1024, 1024, 128, 128, 0, 0, 1024, 1024},
+        // 1280 / (2560 / 1170) is 585.0 in 32-bit floats but 584.99... in doubles: the
+        // margin is 219, not 220.
+        FitCase{"RatioIsA32BitFloat", 1280, 1024, 256, 117, 0, 219, 1280, 586},
+        // No picture size: the whole screen.
+        FitCase{"NoPictureWidth", 1280, 1024, 0, 120, 0, 0, 1280, 1024},
+        FitCase{"NoPictureHeight", 1280, 1024, 160, 0, 0, 0, 1280, 1024}),
+    [](const ::testing::TestParamInfo<FitCase>& info) { return std::string(info.param.name); });
 
 TEST(PreviewWindowPlace, StartsInTheStripAboveTheMainWindow) {
   const IntRect work{0, 0, 1280, 1024};
@@ -60,7 +66,7 @@ TEST(PreviewWindowPlace, StartsInTheStripAboveTheMainWindow) {
   const IntRect rc2 = InitialPreviewRect(shiftedWork, {0, 136, 10, 10});
   EXPECT_EQ(rc2.left, 150);
   EXPECT_EQ(rc2.top, 35);
-  EXPECT_EQ(rc2.right, 50 + (4 * 101) / 3);  // 134 truncated
+  EXPECT_EQ(rc2.right, 184);  // 50 + 4 * 101 / 3 (134.67, truncated)
   EXPECT_EQ(rc2.bottom, 136);
 }
 

@@ -96,36 +96,32 @@ TEST(WavHeader, EmptyStreamGivesA44ByteFileWithTheStreamsFormat) {
   EXPECT_EQ(std::memcmp(disk.bytes.data() + 20, kMono8, 16), 0);
 }
 
+namespace {
+// A write that fails at one field of the patch, in its order (data length at 40, RIFF
+// length at 4, format at 20): the fields patched before it hold their values, the later
+// ones what the template has, and nothing is tried after it.
+struct PatchFailure {
+  int failAt;
+  PatchResult result;
+  std::uint32_t dataLength, riffLength;  // 100 bytes of audio: 100 and 136 once patched
+};
+}  // namespace
+
 TEST(WavHeader, AFailedPatchStepLeavesTheLaterFieldsAsTheTemplateHasThem) {
-  {
+  const PatchFailure failures[] = {{40, PatchResult::FailedAtDataLength, 0, 0},
+                                   {4, PatchResult::FailedAtRiffLength, 100, 0},
+                                   {20, PatchResult::FailedAtFormat, 100, 136}};
+  for (const PatchFailure& f : failures) {
+    SCOPED_TRACE(f.failAt);
     MemoryDisk disk;
-    disk.failAt = 4;  // the RIFF length
+    disk.failAt = f.failAt;
     PatchResult result;
     WriteWav(disk, 100, &result);
-    EXPECT_EQ(result, PatchResult::FailedAtRiffLength);
-    EXPECT_EQ(U32(disk.bytes, 40), 100u);
-    EXPECT_EQ(U32(disk.bytes, 4), 0u);
+    EXPECT_EQ(result, f.result);
+    EXPECT_EQ(U32(disk.bytes, 40), f.dataLength);
+    EXPECT_EQ(U32(disk.bytes, 4), f.riffLength);
     EXPECT_EQ(std::memcmp(disk.bytes.data() + 20, g_wavHeader + 20, 16), 0);
-    EXPECT_EQ(disk.writeOffsets.back(), 4);  // nothing tried after the failure
-  }
-  {
-    MemoryDisk disk;
-    disk.failAt = 40;
-    PatchResult result;
-    WriteWav(disk, 100, &result);
-    EXPECT_EQ(result, PatchResult::FailedAtDataLength);
-    EXPECT_EQ(U32(disk.bytes, 40), 0u);
-    EXPECT_EQ(disk.writeOffsets.back(), 40);
-  }
-  {
-    MemoryDisk disk;
-    disk.failAt = 20;
-    PatchResult result;
-    WriteWav(disk, 100, &result);
-    EXPECT_EQ(result, PatchResult::FailedAtFormat);
-    EXPECT_EQ(U32(disk.bytes, 40), 100u);
-    EXPECT_EQ(U32(disk.bytes, 4), 136u);
-    EXPECT_EQ(std::memcmp(disk.bytes.data() + 20, g_wavHeader + 20, 16), 0);
+    EXPECT_EQ(disk.writeOffsets.back(), f.failAt);
   }
 }
 

@@ -93,5 +93,5 @@ RECT ChildRect(HWND parent, HWND child) {
 
 void SettlePainting(HWND window) {
   RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  PumpFor(150);
+  PumpPending();
 }

@@ -97,6 +97,17 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   return true;
 }
 
+bool PumpPending() {
+  return PumpUntil([] {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    return HIWORD(GetQueueStatus(QS_ALLINPUT & ~QS_TIMER)) == 0;
+  });
+}
+
 namespace {
 struct ModalScript {
   CDialog* dlg;
@@ -140,14 +151,19 @@ std::string ItemText(HWND dialog, int id) {
   return text;
 }
 
-namespace {
-ModalAnswerer* g_answerer = nullptr;
+bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 
-std::string WindowText(HWND hwnd) {
-  char text[2048] = {};
-  GetWindowTextA(hwnd, text, sizeof(text));
+std::string WindowTitle(HWND hwnd) {
+  wchar_t wide[2048] = {};
+  const int length = GetWindowTextW(hwnd, wide, 2048);
+  std::string text(static_cast<size_t>(length) * 4 + 1, '\0');
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide, length, &text[0], static_cast<int>(text.size()), nullptr, nullptr);
+  text.resize(static_cast<size_t>(n > 0 ? n : 0));
   return text;
 }
+
+namespace {
+ModalAnswerer* g_answerer = nullptr;
 
 struct Found {
   std::string caption;  // for Kind::Dialog
@@ -164,7 +180,7 @@ BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lp) {
   GetClassNameA(hwnd, cls, sizeof(cls));
   if (std::string(cls) != "#32770") return TRUE;
   if (found->byCaption) {
-    if (WindowText(hwnd) != found->caption) return TRUE;
+    if (WindowTitle(hwnd) != found->caption) return TRUE;
   } else if (!GetDlgItem(hwnd, 0xFFFF) && !GetDlgItem(hwnd, 0x47C)) {
     // A message box has its text in static 0xFFFF; a file dialog has the name box 0x47C.
     return TRUE;
@@ -177,7 +193,7 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM lp) {
   char cls[64] = {};
   GetClassNameA(child, cls, sizeof(cls));
   if (lstrcmpiA(cls, "Static") == 0) {
-    const std::string text = WindowText(child);
+    const std::string text = WindowTitle(child);
     if (!text.empty()) *reinterpret_cast<std::string*>(lp) += text + "\n";
   }
   return TRUE;
@@ -194,47 +210,74 @@ ModalAnswerer::~ModalAnswerer() {
   g_answerer = nullptr;
 }
 
-void ModalAnswerer::PressOnNextBox(int button, std::function<void()> first) {
-  m_answers.push_back({Kind::MessageBox, button, {}, std::move(first)});
+void ModalAnswerer::PressOnNextBox(int button, std::function<void()> first, std::function<bool()> until) {
+  m_answers.push_back({Kind::MessageBox, button, {}, std::move(first), std::move(until)});
 }
 
 void ModalAnswerer::ChooseInNextFileDialog(const std::string& path) {
-  m_answers.push_back({Kind::FileDialog, 0, path, {}});
+  m_answers.push_back({Kind::FileDialog, 0, path, {}, {}});
 }
 
 void ModalAnswerer::PressInNextDialog(const std::string& caption, int button) {
-  m_answers.push_back({Kind::Dialog, button, caption, {}});
+  m_answers.push_back({Kind::Dialog, button, caption, {}, {}});
 }
 
+void ModalAnswerer::Reset() {
+  m_answers.clear();
+  seen.clear();
+}
+
+namespace {
+BOOL CALLBACK PressOnMessageBox(HWND hwnd, LPARAM button) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == GetCurrentProcessId() && GetDlgItem(hwnd, 0xFFFF))
+    PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hwnd, static_cast<int>(button))));
+  return TRUE;
+}
+}  // namespace
+
+void ModalAnswerer::PressOnOpenBoxes(int button) { EnumWindows(&PressOnMessageBox, button); }
+
 void CALLBACK ModalAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-  if (g_answerer) g_answerer->Poll();
+  if (g_answerer && !g_answerer->m_polling) {
+    g_answerer->m_polling = true;
+    g_answerer->Poll();
+    g_answerer->m_polling = false;
+  }
 }
 
 void ModalAnswerer::Poll() {
   if (m_answers.empty()) return;
-  const Answer answer = m_answers.front();
-  Found found{answer.text, answer.kind == Kind::Dialog};
+  Answer& next = m_answers.front();
+  Found found{next.text, next.kind == Kind::Dialog};
   EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&found));
   if (!found.box) return;
   HWND box = found.box;
   const bool isFileDialog = GetDlgItem(box, 0x47C) != nullptr;
-  if (answer.kind != Kind::Dialog && isFileDialog != (answer.kind == Kind::FileDialog))
+  if (next.kind != Kind::Dialog && isFileDialog != (next.kind == Kind::FileDialog))
     return;  // not the kind expected next; leave it
+  if (next.first) std::exchange(next.first, nullptr)();  // may add answers: next is read again
+  if (m_answers.front().until && !m_answers.front().until()) return;
+  const Answer answer = m_answers.front();
   m_answers.erase(m_answers.begin());
   HWND owner = GetWindow(box, GW_OWNER);
   DWORD thread = GetWindowThreadProcessId(box, nullptr);
   const bool ownedByMain = owner && theApp.m_pMainWnd && owner == theApp.m_pMainWnd->m_hWnd;
   RECT rect = {};
   GetWindowRect(box, &rect);
+  const auto has = [box](int id) { return GetDlgItem(box, id) != nullptr; };
+  HWND icon = GetDlgItem(box, 0x0440);  // a message box's icon
+  const bool showsIcon = icon && IsWindowVisible(icon) && SendMessageA(icon, STM_GETICON, 0, 0) != 0;
+  Seen look{WindowTitle(box), {}, ownedByMain, thread, rect, owner, has(IDYES), has(IDNO), has(IDOK), showsIcon};
   if (answer.kind == Kind::Dialog) {
-    std::string texts;
-    EnumChildWindows(box, &CollectStaticText, reinterpret_cast<LPARAM>(&texts));
-    seen.push_back({WindowText(box), texts, ownedByMain, thread, rect});
+    EnumChildWindows(box, &CollectStaticText, reinterpret_cast<LPARAM>(&look.text));
+    seen.push_back(look);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), 0);
     return;
   }
   if (isFileDialog) {
-    seen.push_back({WindowText(box), {}, ownedByMain, thread, rect});
+    seen.push_back(look);
     if (answer.text.empty()) {
       PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
       return;
@@ -245,7 +288,7 @@ void ModalAnswerer::Poll() {
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     return;
   }
-  seen.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), ownedByMain, thread, rect});
-  if (answer.first) answer.first();
+  look.text = WindowTitle(GetDlgItem(box, 0xFFFF));
+  seen.push_back(look);
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, answer.button)));
 }

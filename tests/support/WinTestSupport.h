@@ -35,6 +35,9 @@ std::wstring Wide(const std::string& utf8);
 void PumpFor(DWORD ms);
 // Handles messages until done() or the time-out; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+// Handles the messages waiting for this thread until none is left (timers aside, which
+// never run out); false when they still come after 10 s.
+bool PumpPending();
 
 // Runs dlg modally as the application's main window, as the program runs its main
 // dialog, and calls script once the dialog is up (inside its modal loop). The script
@@ -47,8 +50,12 @@ INT_PTR RunAsMainWindow(CDialog& dlg, const std::function<void(HWND)>& script, b
 // Clicks a button of a dialog as the user would (BM_CLICK, so BN_CLICKED reaches the parent).
 void Click(HWND dialog, int id);
 std::string ItemText(HWND dialog, int id);
+bool Enabled(HWND dialog, int id);
+// A window's text in UTF-8, read in UTF-16 whatever the code page.
+std::string WindowTitle(HWND hwnd);
 
-// Answers message boxes and open/save dialogs of this process, in the order they come.
+// Answers message boxes and open/save dialogs of this process, in the order they come:
+// the one way the tests answer them. A box that comes when no answer is left stays up.
 class ModalAnswerer {
  public:
   struct Seen {
@@ -57,6 +64,9 @@ class ModalAnswerer {
     bool ownedByMainWindow;
     DWORD threadId;
     RECT rect;  // where it stood on the screen
+    HWND owner;
+    bool yes, no, ok;  // the buttons it has
+    bool icon;         // whether it shows an icon
   };
   ModalAnswerer();
   ~ModalAnswerer();
@@ -64,8 +74,9 @@ class ModalAnswerer {
   ModalAnswerer& operator=(const ModalAnswerer&) = delete;
 
   // The next message box is answered with this button (IDOK, IDYES, IDNO...); with
-  // first, that runs once the box is up, just before the button is pressed.
-  void PressOnNextBox(int button, std::function<void()> first = nullptr);
+  // first, that runs once the box is up; with until, the box stays up (the timer looking
+  // again at every tick) until it holds.
+  void PressOnNextBox(int button, std::function<void()> first = nullptr, std::function<bool()> until = nullptr);
   // The next file dialog gets this path typed in and OK pressed (empty: Cancel).
   void ChooseInNextFileDialog(const std::string& path);
   // The next dialog with this caption gets this button pressed; its static texts are
@@ -74,6 +85,11 @@ class ModalAnswerer {
 
   std::vector<Seen> seen;
   int pending() const { return static_cast<int>(m_answers.size()); }
+  // Forgets the answers left and the boxes seen.
+  void Reset();
+  // Presses button on every message box of this process that is up now: for a thread
+  // other than the one whose timer answers (a rescue when that one is stuck).
+  static void PressOnOpenBoxes(int button);
 
  private:
   enum class Kind { MessageBox, FileDialog, Dialog };
@@ -82,9 +98,11 @@ class ModalAnswerer {
     int button;
     std::string text;  // the path to type, or the dialog's caption
     std::function<void()> first;
+    std::function<bool()> until;
   };
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
   void Poll();
   std::vector<Answer> m_answers;
   UINT_PTR m_timer = 0;
+  bool m_polling = false;  // a first() that handles messages must not answer twice
 };

@@ -54,11 +54,40 @@ cp "$build/Sonbrel.exe" "$out/Preview Heard.exe"  # its settings apart from the 
 wine "$out/Preview Heard.exe" </dev/null >/dev/null 2>&1 &
 program=$!
 pids+=("$program")
-if ! { drive wait && drive open "$(winpath "$media/preview-blip.mp3")" && drive play; }; then
+# Play is pressed once the preview's stream has reached the server (a sink input), and
+# Wine's sound output has settled after it: nothing tells when that is, and a Play before
+# it loses the start of the tune (the one fixed pause left here, 3 s).
+stream_connected() {
+  for _ in $(seq 200); do
+    [ -n "$(pactl list short sink-inputs 2>/dev/null)" ] && return 0
+    sleep 0.1
+  done
+  echo "FAILED: the preview's stream never reached the sound server"
+  return 1
+}
+if ! { drive wait && drive open "$(winpath "$media/preview-blip.mp3")" && stream_connected && sleep 3 && drive play; }; then
   echo "FAILED: could not open the tune and press Play"
   exit 1
 fi
-sleep 6  # the 4 s tune, and time to spare
+# The recording has what the check below reads once it holds 2 s from where the tone
+# first sounds: the blip 1 s in, and 0.8 s of tone after it.
+python3 - "$out/heard.raw" <<'EOF' || echo "the recording did not reach 2 s past the tone's start within 30 s"
+import array, sys, time
+RATE, FRAME, LOUD = 44100, 4, 0.25 / 2 * 32768
+deadline = time.monotonic() + 30
+while time.monotonic() < deadline:
+    data = open(sys.argv[1], "rb").read()
+    pcm = array.array("h")
+    pcm.frombytes(data[:len(data) // FRAME * FRAME])
+    if sys.byteorder != "little":
+        pcm.byteswap()
+    left = pcm[0::2]
+    first = next((i for i, x in enumerate(left) if abs(x) > LOUD), None)
+    if first is not None and len(left) - first >= 2 * RATE:
+        sys.exit(0)
+    time.sleep(0.1)
+sys.exit(1)
+EOF
 drive key 0 27  # Esc ends the program
 for _ in $(seq 300); do kill -0 "$program" 2>/dev/null && sleep 0.1; done
 kill "$recorder"

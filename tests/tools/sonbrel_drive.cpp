@@ -1,6 +1,8 @@
 // Drives a running Sonbrel from outside, for the scripts that show it at work:
 //   sonbrel-drive wait            waits until the main window is up
-//   sonbrel-drive open <path>     presses Open MP3 File and types the path into the file dialog
+//   sonbrel-drive open <path>     presses Open MP3 File, types the path into the file dialog and
+//                                 returns once the opening has ended: the title line changed and the
+//                                 media controls enabled (0), or a box came up (1)
 //   sonbrel-drive play            presses Play
 //   sonbrel-drive title <text>    sets the title line's text (to look at the label alone)
 //   sonbrel-drive gettitle        prints the title line's text
@@ -12,9 +14,15 @@
 //   sonbrel-drive waitprogress [seconds]    waits until the progress bar has moved
 //   sonbrel-drive waitidle [seconds]        waits until the job has ended (the button reads "Convert")
 //   sonbrel-drive press ID        posts the click of button ID to the main window, enabled or not
-//   sonbrel-drive cancelend       the system calls an end of the session off, during a job: the
-//                                 window must agree to the end, and the job go on
-//   sonbrel-drive pipe NAME SECONDS         holds \\.\pipe\NAME open for writers and never reads it
+//   sonbrel-drive send ID         sends it, and returns once the window has handled it: 1, naming it,
+//                                 when a dialog of the program came up meanwhile (it is cancelled)
+//   sonbrel-drive waitdisabled ID [seconds] waits until control ID of the main window is disabled
+//   sonbrel-drive cancelend [end] the system calls an end of the session off, during a job: the
+//                                 window must agree to the end, and the job go on; with "end", the
+//                                 session then ends (WM_QUERYENDSESSION, WM_ENDSESSION true, as the
+//                                 system sends them) the moment the job is seen going on
+//   sonbrel-drive pipe NAME SECONDS         holds \\.\pipe\NAME open for writers and never reads it;
+//                                 prints "full" once a write waits on it
 // Exit code 0 on success, 1 when the window or a dialog did not show up, 2 for bad usage.
 #include <windows.h>
 #include <commctrl.h>
@@ -25,6 +33,7 @@
 #include <string>
 
 #include "res/resource.h"
+#include "winfw/UniqueHandle.h"
 
 namespace {
 constexpr DWORD kPatienceMs = 20000;
@@ -51,31 +60,40 @@ HWND WaitForMainWindow(DWORD timeoutMs) {
   return shown ? main : nullptr;
 }
 
+// A visible dialog of the program other than the main window and the one left alone
+// (ignored), holding control wantedItem (0: any dialog).
 struct Search {
   DWORD process;
   HWND main;
   HWND found;
   int wantedItem;
+  HWND ignored = nullptr;
 };
 
 BOOL CALLBACK FindDialogWithItem(HWND hwnd, LPARAM lp) {
   Search* search = reinterpret_cast<Search*>(lp);
   DWORD process = 0;
   GetWindowThreadProcessId(hwnd, &process);
-  if (hwnd == search->main || process != search->process || !IsWindowVisible(hwnd)) return TRUE;
-  if (!GetDlgItem(hwnd, search->wantedItem)) return TRUE;
+  if (hwnd == search->main || hwnd == search->ignored || process != search->process || !IsWindowVisible(hwnd))
+    return TRUE;
+  char cls[16] = {};
+  GetClassNameA(hwnd, cls, sizeof(cls));
+  if (search->wantedItem ? !GetDlgItem(hwnd, search->wantedItem) : std::strcmp(cls, "#32770") != 0) return TRUE;
   search->found = hwnd;
   return FALSE;
 }
 
-HWND WaitForDialog(HWND main, int item, DWORD timeoutMs) {
-  Search search{0, main, nullptr, item};
+HWND FindDialog(HWND main, int item, HWND ignored = nullptr) {
+  Search search{0, main, nullptr, item, ignored};
   GetWindowThreadProcessId(main, &search.process);
-  WaitUntil(timeoutMs, [&search] {
-    EnumWindows(&FindDialogWithItem, reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr;
-  });
+  EnumWindows(&FindDialogWithItem, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+HWND WaitForDialog(HWND main, int item, DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(timeoutMs, [&] { return (found = FindDialog(main, item)) != nullptr; });
+  return found;
 }
 
 void Press(HWND dialog, int id) {
@@ -86,6 +104,13 @@ std::string Text(HWND hwnd) {
   char text[1024] = {};
   GetWindowTextA(hwnd, text, sizeof(text));
   return text;
+}
+
+// The title line, asked of the label itself: it keeps its own copy of the text.
+std::string TitleLine(HWND main) {
+  char title[1024] = {};
+  SendMessageA(GetDlgItem(main, IDC_TITLE), WM_GETTEXT, sizeof(title), reinterpret_cast<LPARAM>(title));
+  return title;
 }
 
 LRESULT ProgressPos(HWND main) { return SendMessageA(GetDlgItem(main, IDC_PROGRESS), PBM_GETPOS, 0, 0); }
@@ -123,6 +148,7 @@ int OnWindow(int argc, char** argv) {
 }
 
 int Open(HWND main, const char* path) {
+  const std::string before = TitleLine(main);
   Press(main, IDC_OPEN);
   HWND files = WaitForDialog(main, kFileNameBox, 5000);
   if (!files) {
@@ -133,13 +159,46 @@ int Open(HWND main, const char* path) {
   HWND edit = FindWindowExA(nameBox, nullptr, "Edit", nullptr);
   SetWindowTextA(edit ? edit : nameBox, path);
   Press(files, IDOK);
-  // An error box instead of a title means the file could not be opened.
-  if (HWND box = WaitForDialog(main, kMessageBoxText, 3000)) {
+  // The opening ends with the new title and the media controls enabled; a box means the
+  // file could not be opened or played.
+  HWND box = nullptr;
+  const bool ended = WaitUntil(kPatienceMs, [&] {
+    box = FindDialog(main, kMessageBoxText);
+    return box || (TitleLine(main) != before && IsWindowEnabled(GetDlgItem(main, IDC_PLAY)));
+  });
+  if (box) {
     std::fprintf(stderr, "Sonbrel says: %s\n", Text(GetDlgItem(box, kMessageBoxText)).c_str());
     Press(box, IDOK);
     return 1;
   }
-  return 0;
+  if (!ended) std::fprintf(stderr, "the opening of %s did not end\n", path);
+  return ended ? 0 : 1;
+}
+
+// Sends the click from a thread of its own, so that a dialog it brings up is seen (and
+// cancelled) here while the send waits for it. A dialog up before the click is left alone.
+int Send(HWND main, int id) {
+  HWND earlier = FindDialog(main, 0);
+  struct Click {
+    HWND main;
+    int id;
+  } click{main, id};
+  UniqueKernelHandle sender(CreateThread(nullptr, 0, [](void* p) -> DWORD {
+    const Click* c = static_cast<const Click*>(p);
+    SendMessageA(c->main, WM_COMMAND, MAKEWPARAM(c->id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(c->main, c->id)));
+    return 0;
+  }, &click, 0, nullptr));
+  int status = 0;
+  const bool handled = WaitUntil(kPatienceMs, [&] {
+    if (HWND dialog = FindDialog(main, 0, earlier)) {
+      std::fprintf(stderr, "the click of %d brought up \"%s\"\n", id, Text(dialog).c_str());
+      PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+      status = 1;
+    }
+    return WaitForSingleObject(sender.Get(), 0) == WAIT_OBJECT_0;
+  });
+  if (!handled) std::fprintf(stderr, "the click of %d was not handled\n", id);
+  return handled ? status : 1;
 }
 }  // namespace
 
@@ -147,7 +206,8 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: sonbrel-drive wait | open <path> | play | title <text> | gettitle | "
                  "waitfor|close TITLE [seconds] | click TITLE ID [seconds] | key ID VK | settext ID TEXT | "
-                 "waitprogress [seconds] | waitidle [seconds] | press ID | cancelend | pipe NAME SECONDS\n");
+                 "waitprogress [seconds] | waitidle [seconds] | press ID | send ID | waitdisabled ID [seconds] | cancelend [end] | "
+                 "pipe NAME SECONDS\n");
     return 2;
   }
   const std::string command = argv[1];
@@ -158,7 +218,16 @@ int main(int argc, char** argv) {
     HANDLE pipe = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0,
                                    nullptr);
     if (pipe == INVALID_HANDLE_VALUE) return 1;
-    Sleep(static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)) * 1000);
+    // Full: more bytes wait than the buffer holds, so that a write waits for a reader.
+    const DWORD lifeMs = static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)) * 1000;
+    if (WaitUntil(lifeMs, [pipe] {
+          DWORD waiting = 0;
+          return PeekNamedPipe(pipe, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 4096;
+        })) {
+      std::printf("full\n");
+      std::fflush(stdout);
+      Sleep(lifeMs);  // held until the script that started it ends it
+    }
     CloseHandle(pipe);
     return 0;
   }
@@ -201,6 +270,12 @@ int main(int argc, char** argv) {
     Press(main, std::atoi(argv[2]));
     return 0;
   }
+  if (command == "send" && argc == 3) return Send(main, std::atoi(argv[2]));
+  if (command == "waitdisabled" && argc >= 3) {
+    HWND control = GetDlgItem(main, std::atoi(argv[2]));
+    const DWORD seconds = argc > 3 ? static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)) : 20;
+    return WaitUntil(seconds * 1000, [control] { return !IsWindowEnabled(control); }) ? 0 : 1;
+  }
   if (command == "cancelend") {
     DWORD_PTR agreed = 0;
     SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &agreed);
@@ -209,13 +284,15 @@ int main(int argc, char** argv) {
     const bool goesOn = WaitUntil(20000, [&] { return ProgressPos(main) > before; });
     if (!agreed) std::fprintf(stderr, "the window did not agree to the end of the session\n");
     if (!goesOn) std::fprintf(stderr, "the job did not go on after the end was called off\n");
+    if (agreed && goesOn && argc > 2 && std::string(argv[2]) == "end") {
+      // The program ends its process while it handles the end: these sends fail then.
+      SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+      SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    }
     return agreed && goesOn ? 0 : 1;
   }
   if (command == "gettitle") {
-    // Asked of the label itself: it keeps its own copy of the text.
-    char title[1024] = {};
-    SendMessageA(GetDlgItem(main, IDC_TITLE), WM_GETTEXT, sizeof(title), reinterpret_cast<LPARAM>(title));
-    std::printf("%s\n", title);
+    std::printf("%s\n", TitleLine(main).c_str());
     return 0;
   }
   std::fprintf(stderr, "unknown command: %s\n", command.c_str());

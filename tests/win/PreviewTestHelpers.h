@@ -15,15 +15,19 @@
 #include "preview/PreviewPlayer.h"
 #include "support/WinTestSupport.h"
 
-// Puts path into the main window and starts its preview, as Open MP3 File ends.
-inline int OpenInPreview(CConverterDlg& dlg, const std::string& path, int durationSec) {
+// Opens path in the main window as Open MP3 File does once its dialog has given the
+// path (the program's own sequence): true when a new preview has started.
+inline bool OpenInPreview(CConverterDlg& dlg, const std::string& path) {
+  const HWND before = g_pPlayer ? g_pPlayer->m_hWnd : nullptr;
+  dlg.OpenMediaFile(path);
+  return g_pPlayer && g_pPlayer->m_hWnd != before;
+}
+
+// Starts the preview of path alone, as the opening's last step does: for a file the
+// preview cannot render, which the opening's own probe would stop before it.
+inline int StartPreviewOf(CConverterDlg& dlg, const std::string& path) {
   std::strncpy(dlg.m_szMediaPath, path.c_str(), sizeof(dlg.m_szMediaPath) - 1);
-  dlg.m_nDurationSec = durationSec;
-  dlg.m_rtStart = 0;
-  dlg.ClosePreview();
-  const int result = dlg.StartPreview(dlg.m_szMediaPath);
-  dlg.EnableMediaControls(TRUE);
-  return result;
+  return dlg.StartPreview(dlg.m_szMediaPath);
 }
 
 // Records every WM_POSITIONNOTIFY that the main window takes from its queue, with the
@@ -157,10 +161,7 @@ inline int CountPreviewWindows() {
   return count;
 }
 
-inline std::string WindowTitle(HWND hwnd) {
-  char text[512] = {};
-  GetWindowTextA(hwnd, text, sizeof(text));
-  return text;
-}
-
 constexpr ReferenceTime kSecond = 10'000'000;
+// The position poll the tests set (CConverterDlg::m_nPositionPollMs), so that waits for
+// the display take a fraction of the program's second.
+constexpr UINT kTestPollMs = 200;

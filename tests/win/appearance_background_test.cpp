@@ -59,12 +59,12 @@ TEST_F(BackgroundTest, TextureStaysAnchoredAtTheCornerAfterAPartialRepaint) {
     ASSERT_EQ(InsideAny(VisibleControls(h), part.left, part.top), false);
 
     Smear(h, part);
-    PumpFor(50);
+    PumpPending();
     ASSERT_GT(CountColour(CaptureClient(h), part, kMarker), 0) << "the smear should be visible before the repaint";
 
     InvalidateRect(h, &part, TRUE);
     UpdateWindow(h);
-    PumpFor(100);
+    PumpPending();
     const PixelImage screen = CaptureClient(h);
     const PixelImage texture = Texture();
     int wrong = 0;
@@ -101,17 +101,21 @@ TEST_F(BackgroundTest, WithoutATextureTheStandardFaceIsPainted) {
     CBitmap* const loaded = g_pBackgroundBitmap;
     g_pBackgroundBitmap = &empty;
     RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpFor(100);
+    PumpPending();
     const PixelImage screen = CaptureClient(h);
 
-    // Called directly, with no window area and with a real one: returns, draws nothing.
+    // Called directly, with no window area and with a real one: returns, draws nothing
+    // over the marker smeared on the window.
+    const RECT corner = {0, 0, 20, 20};
+    Smear(h, corner);
     HDC dc = GetDC(h);
     EXPECT_FALSE(TileDialogBackground(h, dc));
     PaintDialogBackground(h, dc);
     ReleaseDC(h, dc);
+    EXPECT_EQ(CountColour(CaptureClient(h), corner, kMarker), 20 * 20) << "painted without a texture";
     g_pBackgroundBitmap = loaded;
     RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpFor(100);
+    PumpPending();
 
     const std::vector<RECT> controls = VisibleControls(h);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);

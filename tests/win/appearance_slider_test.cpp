@@ -75,7 +75,7 @@ POINT ChannelPoint(HWND slider, double fraction) {
 
 void Mouse(HWND slider, UINT msg, POINT at, WPARAM keys) {
   PostMessageA(slider, msg, keys, MAKELPARAM(at.x, at.y));
-  PumpFor(60);
+  PumpPending();
 }
 
 int Pos(HWND slider) { return static_cast<int>(SendMessageA(slider, TBM_GETPOS, 0, 0)); }
@@ -134,7 +134,7 @@ TEST_F(SliderTest, LosingTheCaptureWithoutAButtonUpLowersTheFlag) {
     ASSERT_EQ(GetCapture(), slider);
 
     SetCapture(GetDlgItem(dialog, IDC_OPEN));  // another window takes the mouse
-    PumpFor(50);
+    PumpPending();
     EXPECT_EQ(theApp.m_bSliderDragging, 0);
     ReleaseCapture();
 
@@ -153,10 +153,10 @@ TEST_F(SliderTest, KeyboardNeverRaisesTheFlag) {
     for (WPARAM key : {VK_RIGHT, VK_NEXT, VK_NEXT, VK_LEFT, VK_PRIOR, VK_END, VK_HOME, VK_DOWN, VK_UP}) {
       const int before = Pos(slider);
       PostMessageA(slider, WM_KEYDOWN, key, 1);
-      PumpFor(30);
+      PumpPending();
       EXPECT_EQ(theApp.m_bSliderDragging, 0) << key;
       PostMessageA(slider, WM_KEYUP, key, 0xC0000001);
-      PumpFor(30);
+      PumpPending();
       EXPECT_EQ(theApp.m_bSliderDragging, 0) << key;
       if (Pos(slider) != before) ++moves;
     }
@@ -177,13 +177,13 @@ TEST_F(SliderTest, PositionUpdatesLeaveTheTitleAloneWhileTheThumbIsHeld) {
     Mouse(slider, WM_LBUTTONDOWN, ThumbCentre(slider), MK_LBUTTON);
     ASSERT_EQ(theApp.m_bSliderDragging, 1);
     PostMessageA(dialog, WM_POSITIONNOTIFY, 0, 0);
-    PumpFor(60);
+    PumpPending();
     EXPECT_EQ(ItemText(dialog, IDC_TITLE), "held.mp3   00:00:07 / 00:00:09");
     EXPECT_STREQ(dlg.m_lblTitle.m_szText, "held.mp3   00:00:07 / 00:00:09");
 
     Mouse(slider, WM_LBUTTONUP, ThumbCentre(slider), 0);
     PostMessageA(dialog, WM_POSITIONNOTIFY, 0, 0);
-    PumpFor(60);
+    PumpPending();
     EXPECT_EQ(ItemText(dialog, IDC_TITLE), "") << "after the release the updates run again";
   });
 }

@@ -34,12 +34,15 @@ inline std::vector<std::string> OpenMedia(HWND dlg, const std::string& path) {
   answers.ChooseInNextFileDialog(path);
   answers.PressOnNextBox(IDOK);
   answers.PressOnNextBox(IDOK);
-  Click(dlg, IDC_OPEN);
-  PumpFor(100);
+  Click(dlg, IDC_OPEN);  // returns once the dialog and the opening have ended
   std::vector<std::string> boxes;
   for (size_t i = 1; i < answers.seen.size(); ++i) boxes.push_back(answers.seen[i].text);
   return boxes;
 }
+
+// The box of an opening whose file the platform cannot measure.
+constexpr char kProbeFailed[] =
+    "Cannot open the file and get the total time. You need to install appropriate decoders.\nOr the file is corrupt.";
 
 inline void SetOutput(HWND dlg, const std::string& path) { SetDlgItemTextA(dlg, IDC_OUTPUT_FILE, path.c_str()); }
 

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <ostream>
+#include <string>
 
 #include "convert/JobArithmetic.h"
 #include "win/convert_helpers.h"
@@ -24,20 +26,15 @@ void AddToManifest(const std::string& wav, const std::string& media, ReferenceTi
   manifest << UnixPath(wav) << '\t' << UnixPath(media) << '\t' << start << '\t' << end << '\n';
 }
 
-struct Converted {
-  std::vector<unsigned char> bytes;
-  std::int64_t budget = 0;
-};
 
 // Opens media, optionally narrows the range, converts into out and records it.
 // Files too short to align against another decoder's output stay out of the manifest.
 // prepare, if given, sets the dialog up just before Convert.
-Converted ConvertFile(const std::string& media, const std::string& out, ReferenceTime start = 0,
+std::vector<unsigned char> ConvertFile(const std::string& media, const std::string& out, ReferenceTime start = 0,
                       ReferenceTime end = -1, bool compareSamples = true,
                       const std::function<void(CConverterDlg&)>& prepare = {}) {
   DeleteFileA(out.c_str());
   const bool wholeFile = end < 0;
-  Converted result;
   CConverterDlg dlg;
   RunAsMainWindow(dlg, [&](HWND h) {
     const auto boxes = OpenMedia(h, media);
@@ -57,16 +54,14 @@ Converted ConvertFile(const std::string& media, const std::string& out, Referenc
     start = dlg.m_rtStart;
     end = dlg.m_rtEnd;
   });
-  result.bytes = ReadBytes(out);
-  ExpectCompleteWav(result.bytes);
-  if (result.bytes.size() >= 44)
-    result.budget = ByteBudget(start, end, U32(result.bytes, 28));
+  std::vector<unsigned char> bytes = ReadBytes(out);
+  ExpectCompleteWav(bytes);
   if (compareSamples) AddToManifest(out, media, start, wholeFile ? -1 : end);
-  return result;
+  return bytes;
 }
 
 // A test media file converted into the conversion tests' output folder.
-Converted Convert(const char* mediaName, const char* outName, ReferenceTime start = 0, ReferenceTime end = -1,
+std::vector<unsigned char> Convert(const char* mediaName, const char* outName, ReferenceTime start = 0, ReferenceTime end = -1,
                   bool compareSamples = true, const std::function<void(CConverterDlg&)>& prepare = {}) {
   return ConvertFile(TestMedia(mediaName), OutputFolder("output") + "\\" + outName, start, end, compareSamples,
                      prepare);
@@ -75,65 +70,78 @@ Converted Convert(const char* mediaName, const char* outName, ReferenceTime star
 std::string WithoutExtension(const std::string& name) { return name.substr(0, name.rfind('.')); }
 }  // namespace
 
-TEST_F(ConvertOutputTest, Stereo44kMp3) {
-  const Converted c = Convert("conv-stereo44.mp3", "stereo44.wav");
-  ASSERT_GE(c.bytes.size(), 44u);
-  EXPECT_EQ(U16(c.bytes, 20), 1);
-  EXPECT_EQ(U16(c.bytes, 22), 2);
-  EXPECT_EQ(U32(c.bytes, 24), 44100u);
-  EXPECT_EQ(U16(c.bytes, 34), 16);
+namespace {
+// A whole file converted, and the format its WAV must have (0: not checked).
+struct FormatCase {
+  const char* name;
+  const char* media;
+  const char* wav;
+  int channels;
+  std::uint32_t rate;
+  int bits;
+  bool oddLength;  // 8-bit mono with an odd number of samples: no pad byte
+};
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
+class FormatTest : public ConvertOutputTest, public ::testing::WithParamInterface<FormatCase> {};
+}  // namespace
+
+TEST_P(FormatTest, TheWholeFileConvertsToPcmOfItsFormat) {
+  const FormatCase& c = GetParam();
+  const auto wav = Convert(c.media, c.wav);
+  ASSERT_GE(wav.size(), 44u);
+  EXPECT_EQ(U16(wav, 20), 1);  // PCM
+  if (c.channels) {
+    EXPECT_EQ(U16(wav, 22), c.channels);
+  }
+  if (c.rate) {
+    EXPECT_EQ(U32(wav, 24), c.rate);
+  }
+  if (c.bits) {
+    EXPECT_EQ(U16(wav, 34), c.bits);
+  }
+  if (c.oddLength) {
+    EXPECT_EQ(U32(wav, 40) % 2, 1u);
+    EXPECT_EQ(wav.size(), 44u + U32(wav, 40));
+  }
 }
 
-TEST_F(ConvertOutputTest, Mono22kMp3) {
-  const Converted c = Convert("conv-mono22.mp3", "mono22.wav");
-  ASSERT_GE(c.bytes.size(), 44u);
-  EXPECT_EQ(U16(c.bytes, 22), 1);
-  EXPECT_EQ(U32(c.bytes, 24), 22050u);
-}
-
-TEST_F(ConvertOutputTest, EightBitMonoKeepsItsOddLengthWithoutPadByte) {
-  const Converted c = Convert("conv-mono8.avi", "mono8.wav");
-  ASSERT_GE(c.bytes.size(), 44u);
-  EXPECT_EQ(U16(c.bytes, 34), 8);
-  EXPECT_EQ(U16(c.bytes, 22), 1);
-  EXPECT_EQ(U32(c.bytes, 40) % 2, 1u);
-  EXPECT_EQ(c.bytes.size(), 44u + U32(c.bytes, 40));
-}
-
-TEST_F(ConvertOutputTest, TheSampleSpeechANewcomerConverts) { Convert("sample-speech.mp3", "sample.wav"); }
-
-TEST_F(ConvertOutputTest, VariableBitRateMp3) { Convert("conv-vbr.mp3", "vbr.wav"); }
-
-TEST_F(ConvertOutputTest, SoundTrackOfAVideo) {
-  const Converted c = Convert("conv-video.avi", "video.wav");
-  ASSERT_GE(c.bytes.size(), 44u);
-  EXPECT_EQ(U16(c.bytes, 22), 2);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Media, FormatTest,
+    ::testing::Values(FormatCase{"Stereo44kMp3", "conv-stereo44.mp3", "stereo44.wav", 2, 44100, 16, false},
+                      FormatCase{"Mono22kMp3", "conv-mono22.mp3", "mono22.wav", 1, 22050, 0, false},
+                      FormatCase{"EightBitMonoKeepsItsOddLengthWithoutPadByte", "conv-mono8.avi", "mono8.wav", 1, 0,
+                                 8, true},
+                      FormatCase{"TheSampleSpeechANewcomerConverts", "sample-speech.mp3", "sample.wav", 0, 0, 0, false},
+                      FormatCase{"VariableBitRateMp3", "conv-vbr.mp3", "vbr.wav", 0, 0, 0, false},
+                      FormatCase{"SoundTrackOfAVideo", "conv-video.avi", "video.wav", 2, 0, 0, false},
+                      FormatCase{"TheSampleWithARussianNameANewcomerConverts", u8"Пример речи.mp3", "sample-ru.wav", 0,
+                                 0, 0, false},
+                      FormatCase{"TheSampleVideoANewcomerConverts", "sample-video.avi", "sample-video.wav", 2, 44100,
+                                 16, false}),
+    [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ConvertOutputTest, RangeInsideTheStreamEndsWithinOneBufferOfTheBudget) {
-  // 1.5 s to 3.25 s of the stereo file.
-  const Converted c = Convert("conv-stereo44.mp3", "range.wav", 15'000'000, 32'500'000);
-  ASSERT_GE(c.bytes.size(), 44u);
-  EXPECT_EQ(c.budget, 308700);
-  EXPECT_GE(static_cast<std::int64_t>(U32(c.bytes, 40)), c.budget);
-  EXPECT_LT(static_cast<std::int64_t>(U32(c.bytes, 40)), c.budget + 5000);
+  // 1.5 s to 3.25 s of the stereo file: 1.75 s at 176400 bytes a second are 308700 bytes.
+  const auto wav = Convert("conv-stereo44.mp3", "range.wav", 15'000'000, 32'500'000);
+  ASSERT_GE(wav.size(), 44u);
+  EXPECT_GE(U32(wav, 40), 308700u);
+  EXPECT_LT(U32(wav, 40), 308700u + 5000);
 }
 
 TEST_F(ConvertOutputTest, BudgetSmallerThanABufferStillGivesTheWholeFirstBuffer) {
-  const Converted c = Convert("conv-stereo44.mp3", "tiny.wav", 0, 100'000, false);  // 10 ms: 1764 bytes
-  ASSERT_GE(c.bytes.size(), 44u);
-  EXPECT_EQ(c.budget, 1764);
-  EXPECT_GE(U32(c.bytes, 40), 1764u);
-  EXPECT_LE(U32(c.bytes, 40), 5000u);
+  const auto wav = Convert("conv-stereo44.mp3", "tiny.wav", 0, 100'000, false);  // 10 ms: 1764 bytes
+  ASSERT_GE(wav.size(), 44u);
+  EXPECT_GE(U32(wav, 40), 1764u);
+  EXPECT_LE(U32(wav, 40), 5000u);
 }
 
 TEST_F(ConvertOutputTest, NamesInAnyScriptConvertIntoTheirOwnFolder) {
   const std::string folder = ScriptFolder(OutputFolder("output"), "conv-mono22.mp3");
   for (const ScriptName& n : ScriptNames()) {
     SCOPED_TRACE(n.name);
-    const Converted c = ConvertFile(folder + "\\" + n.name, folder + "\\" + WithoutExtension(n.name) + ".wav");
-    ASSERT_GE(c.bytes.size(), 44u);
-    EXPECT_EQ(U16(c.bytes, 22), 1);
+    const auto wav = ConvertFile(folder + "\\" + n.name, folder + "\\" + WithoutExtension(n.name) + ".wav");
+    ASSERT_GE(wav.size(), 44u);
+    EXPECT_EQ(U16(wav, 22), 1);
   }
 
   // Converting again asks about the existing file by its name.
@@ -150,10 +158,6 @@ TEST_F(ConvertOutputTest, NamesInAnyScriptConvertIntoTheirOwnFolder) {
   });
 }
 
-TEST_F(ConvertOutputTest, TheSampleWithARussianNameANewcomerConverts) {
-  Convert(u8"Пример речи.mp3", "sample-ru.wav");
-}
-
 namespace {
 // The job fills large samples but ends its file where 5000-byte samples end it: the same
 // range converted with both sizes gives the same bytes.
@@ -163,6 +167,7 @@ struct SampleSizeCase {
   ReferenceTime start;
   ReferenceTime end;
   int stopAt;  // the progress position at which Stop is pressed; -1: never
+  std::int64_t budget;  // the range's bytes: its length times the media's bytes a second
 };
 
 void PrintTo(const SampleSizeCase& c, std::ostream* os) { *os << c.name; }
@@ -174,7 +179,7 @@ constexpr ReferenceTime kMs = kReferenceTimePerSecond / 1000;
 
 TEST_P(SampleSizeTest, TheFileIsWhatFiveThousandByteSamplesGive) {
   const SampleSizeCase& c = GetParam();
-  Converted files[2];
+  std::vector<unsigned char> files[2];
   const std::uint32_t sizes[2] = {kStepBytes, kJobSampleBytes};
   for (int i : {0, 1}) {
     const std::string out = std::string("samples-") + std::to_string(sizes[i]) + ".wav";
@@ -187,12 +192,12 @@ TEST_P(SampleSizeTest, TheFileIsWhatFiveThousandByteSamplesGive) {
       EXPECT_TRUE(g_progressHook.ran);
     }
   }
-  const std::vector<unsigned char>& small = files[0].bytes;
-  const std::vector<unsigned char>& large = files[1].bytes;
+  const std::vector<unsigned char>& small = files[0];
+  const std::vector<unsigned char>& large = files[1];
   ASSERT_GT(small.size(), 44u);
   // The reference itself ends within a step of the budget, or before it when stopped.
   const std::int64_t data = static_cast<std::int64_t>(small.size()) - 44;
-  EXPECT_LT(data, files[0].budget + (c.stopAt >= 0 ? 0 : kStepBytes));
+  EXPECT_LT(data, c.budget + (c.stopAt >= 0 ? 0 : kStepBytes));
   const auto differ = std::mismatch(small.begin(), small.end(), large.begin(), large.end());
   EXPECT_TRUE(small == large) << small.size() << " and " << large.size() << " bytes, first difference at "
                               << (differ.first - small.begin());
@@ -200,13 +205,16 @@ TEST_P(SampleSizeTest, TheFileIsWhatFiveThousandByteSamplesGive) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ranges, SampleSizeTest,
-    ::testing::Values(SampleSizeCase{"Mp3FromTheStartToInside", "conv-stereo44.mp3", 0, 2300 * kMs, -1},
-                      SampleSizeCase{"Mp3InsideToInside", "conv-stereo44.mp3", 1500 * kMs, 3250 * kMs, -1},
-                      SampleSizeCase{"Mp3InsideToPastTheEnd", "conv-vbr.mp3", 2000 * kMs, 9000 * kMs, -1},
-                      SampleSizeCase{"WavFromTheStartToPastTheEnd", "conv-speech.wav", 0, 20000 * kMs, -1},
-                      SampleSizeCase{"Wav24BitInsideToInside", "conv-stereo24.wav", 700 * kMs, 3000 * kMs, -1},
-                      SampleSizeCase{"Pcm8BitOddLengthToPastTheEnd", "conv-mono8.avi", 500 * kMs, 20000 * kMs, -1},
-                      SampleSizeCase{"VideoMp3InsideToInside", "preview-video.avi", 1000 * kMs, 4500 * kMs, -1},
-                      SampleSizeCase{"BudgetUnderOneStep", "conv-stereo44.mp3", 1000 * kMs, 1010 * kMs, -1},
-                      SampleSizeCase{"StopAtAKnownStep", "conv-stereo44.mp3", 0, 4500 * kMs, 500}),
+    // Bytes a second: 176400 for 44.1 kHz 16-bit stereo, 88200 for mono, 264600 for
+    // 24-bit stereo, 44100 for the 22.05 kHz 16-bit speech, 11025 for the 8-bit mono.
+    ::testing::Values(
+        SampleSizeCase{"Mp3FromTheStartToInside", "conv-stereo44.mp3", 0, 2300 * kMs, -1, 405720},
+        SampleSizeCase{"Mp3InsideToInside", "conv-stereo44.mp3", 1500 * kMs, 3250 * kMs, -1, 308700},
+        SampleSizeCase{"Mp3InsideToPastTheEnd", "conv-vbr.mp3", 2000 * kMs, 9000 * kMs, -1, 1234800},
+        SampleSizeCase{"WavFromTheStartToPastTheEnd", "conv-speech.wav", 0, 20000 * kMs, -1, 882000},
+        SampleSizeCase{"Wav24BitInsideToInside", "conv-stereo24.wav", 700 * kMs, 3000 * kMs, -1, 608580},
+        SampleSizeCase{"Pcm8BitOddLengthToPastTheEnd", "conv-mono8.avi", 500 * kMs, 20000 * kMs, -1, 214987},
+        SampleSizeCase{"VideoMp3InsideToInside", "preview-video.avi", 1000 * kMs, 4500 * kMs, -1, 308700},
+        SampleSizeCase{"BudgetUnderOneStep", "conv-stereo44.mp3", 1000 * kMs, 1010 * kMs, -1, 1764},
+        SampleSizeCase{"StopAtAKnownStep", "conv-stereo44.mp3", 0, 4500 * kMs, 500, 793800}),
     [](const ::testing::TestParamInfo<SampleSizeCase>& info) { return std::string(info.param.name); });

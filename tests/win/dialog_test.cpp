@@ -17,7 +17,6 @@ class DialogTest : public ::testing::Test {
   void SetUp() override { PrepareApp(); }
 };
 
-bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
 bool Visible(HWND dlg, int id) { return IsWindowVisible(GetDlgItem(dlg, id)) != FALSE; }
 
 RECT WindowRectOf(HWND hwnd) {
@@ -218,7 +217,7 @@ TEST_F(DialogTest, OldSystemsUseTheStoredPathOrTheFixedFallbackWithoutAsking) {
     EXPECT_EQ(dlg.GetDefaultOutputPath("Option", "unused_key", "c:\\output.wav", CSIDL_MYMUSIC), "c:\\output.wav");
     theApp.WriteProfileString("Option", "unused_key", "Z:\\kept.wav");
     EXPECT_EQ(dlg.GetDefaultOutputPath("Option", "unused_key", "c:\\output.wav", CSIDL_MYMUSIC), "Z:\\kept.wav");
-    PumpFor(100);
+    PumpPending();
     EXPECT_TRUE(answerer.seen.empty());
   });
 }

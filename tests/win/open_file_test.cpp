@@ -24,21 +24,10 @@ class OpenFileTest : public ::testing::Test {
   void SetUp() override { PrepareApp(); }
 };
 
-bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
-
-constexpr char kProbeFailed[] =
-    "Cannot open the file and get the total time. You need to install appropriate decoders.\nOr the file is corrupt.";
-
 std::string AsciiLower(std::string text) {
   for (char& c : text)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return text;
-}
-
-std::wstring WindowTitle(HWND hwnd) {
-  wchar_t title[512] = {};
-  GetWindowTextW(hwnd, title, 512);
-  return title;
 }
 
 // A drop handle as the shell makes one: DROPFILES, then each name in UTF-16 with its
@@ -85,7 +74,7 @@ void ExpectOpened(CConverterDlg& dlg, HWND h, const std::string& storedFolder, c
   EXPECT_TRUE(Enabled(h, IDC_CONVERT));
   ASSERT_NE(g_pPlayer, nullptr);
   EXPECT_NE(g_pPlayer->m_nState, StateNoMedia);
-  EXPECT_EQ(WindowTitle(g_pPlayer->m_hWnd), Wide(n.lowered) + L"  ");
+  EXPECT_EQ(WindowTitle(g_pPlayer->m_hWnd), std::string(n.lowered) + "  ");
 }
 }  // namespace
 

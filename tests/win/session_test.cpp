@@ -17,7 +17,9 @@ TEST(Session, ARangeMarkedWhilePlayingBecomesTheWav) {
   PrepareApp();
   const std::string out = TempFolder("session") + "\\marked.wav";
   CConverterDlg dlg;
+  dlg.m_nPositionPollMs = kTestPollMs;
   RunAsMainWindow(dlg, [&](HWND h) {
+    PositionWatch watch;
     ASSERT_TRUE(convtest::OpenMedia(h, TestMedia("preview-tone.mp3")).empty());
     ASSERT_NE(g_pPlayer, nullptr);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDC_CONVERT)));
@@ -28,7 +30,7 @@ TEST(Session, ARangeMarkedWhilePlayingBecomesTheWav) {
     Click(h, IDC_PAUSE);
     EXPECT_EQ(g_pPlayer->m_nState, StatePaused);
     const ReferenceTime paused = g_pPlayer->m_rtPosition;
-    PumpFor(2200);  // two polls: a paused preview stays where it is
+    ASSERT_TRUE(watch.WaitTicks(2));  // a paused preview stays where it is
     EXPECT_LT(g_pPlayer->m_rtPosition - paused, kOneSecond / 2);
 
     // Let go of the thumb at a quarter (2 s of 8) and play on from there.
@@ -56,9 +58,11 @@ TEST(Session, ARangeMarkedWhilePlayingBecomesTheWav) {
     ASSERT_GE(wav.size(), 44u);
     const std::uint32_t bytesPerSecond = U32(wav, 28);
     EXPECT_EQ(bytesPerSecond, 176400u);
-    const auto budget = static_cast<std::int64_t>(static_cast<double>(range) * 1e-7 * bytesPerSecond);
+    // The marked range in bytes at 176400 a second (44.1 kHz, 16-bit stereo), to a frame
+    // of 4 bytes; the job ends within a 5000-byte step after it.
+    const std::int64_t rangeBytes = range * 176400 / 10'000'000;
     const std::int64_t data = U32(wav, 40);
-    EXPECT_GE(data, budget);
-    EXPECT_LT(data, budget + 5000);
+    EXPECT_GE(data, rangeBytes - 4);
+    EXPECT_LT(data, rangeBytes + 5000);
   });
 }
