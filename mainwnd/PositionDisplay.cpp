@@ -8,15 +8,27 @@
 #include "mainwnd/MediaText.h"
 #include "preview/PreviewPlayer.h"
 
+namespace {
+// Where a mark falls: while media plays or is paused, the graph's position at the press
+// (the last poll's can be up to a second old); otherwise, or when the graph cannot say,
+// the last poll's.
+ReferenceTime MarkPosition(CPreviewPlayer& player) {
+  ReferenceTime now = 0;
+  const bool live = player.m_nState == StatePlaying || player.m_nState == StatePaused;
+  if (live && player.ReadCurrentPosition(now)) return now;
+  return player.m_rtPosition;
+}
+}  // namespace
+
 void CConverterDlg::OnStartTime() {
   if (!g_pPlayer) return;
-  m_rtStart = g_pPlayer->m_rtPosition;
+  m_rtStart = MarkPosition(*g_pPlayer);
   SetDlgItemText(IDC_START_CLOCK, ClockText(m_rtStart).c_str());
 }
 
 void CConverterDlg::OnEndTime() {
   if (!g_pPlayer) return;
-  m_rtEnd = g_pPlayer->m_rtPosition;
+  m_rtEnd = MarkPosition(*g_pPlayer);
   SetDlgItemText(IDC_END_CLOCK, ClockText(m_rtEnd).c_str());
 }
 

@@ -225,6 +225,14 @@ void CPreviewPlayer::OnPositionTimer() {
   if (m_hwndMain && GetClientRect(m_hwndMain, &rc)) PostMessageA(m_hwndMain, WM_POSITIONNOTIFY, 0, 0);
 }
 
+bool CPreviewPlayer::ReadCurrentPosition(ReferenceTime& position) {
+  if (!pMS) return false;
+  LONGLONG current = 0;
+  if (FAILED(InMediaTime(pMS.Get(), [&] { return pMS->GetCurrentPosition(&current); }))) return false;
+  position = current;
+  return true;
+}
+
 HRESULT CPreviewPlayer::OnGraphEvent() {
   if (!pME) return 0;
   HRESULT hr = S_OK;

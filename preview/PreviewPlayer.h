@@ -30,6 +30,8 @@ class CPreviewPlayer {
   void RefreshTitle();
   HRESULT OnGraphEvent();
   void OnPositionTimer();
+  // The position now, in media time, read from the graph; leaves the polled positions alone.
+  bool ReadCurrentPosition(ReferenceTime& position);
   void ReportFailure(const char* format, ...);
 
   // --- The preview window ---

@@ -12,3 +12,6 @@ make_file preview-broken.mp3 printf 'Not a media file: the preview cannot render
 make_file preview-blip.wav sox -m -v 1 "|sox -n -r 44100 -c 2 -p synth 4 sine 440 vol 0.25" \
   -v 1 "|sox -n -r 44100 -c 2 -p synth 0.05 square 500 vol 0.5 pad 1" -b 16 {}
 make_file preview-blip.mp3 lame --quiet -b 128 preview-blip.wav {}
+# A 2-minute tune, long enough to mark several ranges while it plays.
+make_file preview-tune.wav sox -n -r 44100 -c 2 -b 16 {} synth 120 sine 220-880 sine 330 gain -6
+make_file preview-tune.mp3 lame --quiet -b 128 preview-tune.wav {}
