@@ -152,6 +152,7 @@ std::string WindowText(HWND hwnd) {
 struct Found {
   std::string caption;  // for Kind::Dialog
   bool byCaption;
+  DWORD processId;
   HWND box = nullptr;
 };
 
@@ -159,7 +160,7 @@ BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lp) {
   Found* found = reinterpret_cast<Found*>(lp);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
-  if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd)) return TRUE;
+  if (pid != found->processId || !IsWindowVisible(hwnd)) return TRUE;
   char cls[64] = {};
   GetClassNameA(hwnd, cls, sizeof(cls));
   if (std::string(cls) != "#32770") return TRUE;
@@ -184,7 +185,7 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM lp) {
 }
 }  // namespace
 
-ModalAnswerer::ModalAnswerer() {
+ModalAnswerer::ModalAnswerer(DWORD processId) : m_nProcessId(processId) {
   g_answerer = this;
   m_timer = SetTimer(nullptr, 0, 30, &ModalAnswerer::OnTimer);
 }
@@ -213,7 +214,7 @@ void CALLBACK ModalAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 void ModalAnswerer::Poll() {
   if (m_answers.empty()) return;
   const Answer answer = m_answers.front();
-  Found found{answer.text, answer.kind == Kind::Dialog};
+  Found found{answer.text, answer.kind == Kind::Dialog, m_nProcessId};
   EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&found));
   if (!found.box) return;
   HWND box = found.box;

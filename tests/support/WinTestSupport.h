@@ -58,7 +58,8 @@ class ModalAnswerer {
     DWORD threadId;
     RECT rect;  // where it stood on the screen
   };
-  ModalAnswerer();
+  // Of this process, or of the process given (the real program started by a test).
+  explicit ModalAnswerer(DWORD processId = GetCurrentProcessId());
   ~ModalAnswerer();
   ModalAnswerer(const ModalAnswerer&) = delete;
   ModalAnswerer& operator=(const ModalAnswerer&) = delete;
@@ -86,5 +87,6 @@ class ModalAnswerer {
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
   void Poll();
   std::vector<Answer> m_answers;
+  DWORD m_nProcessId;
   UINT_PTR m_timer = 0;
 };
