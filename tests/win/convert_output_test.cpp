@@ -100,6 +100,15 @@ TEST_F(ConvertOutputTest, EightBitMonoKeepsItsOddLengthWithoutPadByte) {
   EXPECT_EQ(c.bytes.size(), 44u + U32(c.bytes, 40));
 }
 
+TEST_F(ConvertOutputTest, ImaAdpcmWavConvertsToItsFullLength) {
+  // Its format and samples are checked against ffmpeg's decoding by check_wav.py.
+  const Converted c = Convert("conv-ima-adpcm.wav", "ima-adpcm.wav");
+  ASSERT_GE(c.bytes.size(), 44u);
+  // The source's 320300 stereo 16-bit frames (soxi -s conv-stereo44.wav), 4 bytes each; the
+  // last ADPCM block may add a few more.
+  EXPECT_GE(U32(c.bytes, 40), 1281200u);
+}
+
 TEST_F(ConvertOutputTest, TheSampleSpeechANewcomerConverts) { Convert("sample-speech.mp3", "sample.wav"); }
 
 TEST_F(ConvertOutputTest, VariableBitRateMp3) { Convert("conv-vbr.mp3", "vbr.wav"); }
