@@ -1,11 +1,47 @@
 #include "app/ConverterApp.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "app/Settings.h"
 #include "mainwnd/ConverterDlg.h"
+#include "mainwnd/MediaText.h"
+#include "winfw/Mbcs.h"
+#include "winfw/UniqueHandle.h"
 
 CConverterApp theApp;
+
+namespace {
+// The first argument after the program's name, quotes removed, read from the wide command
+// line so that a name in any script arrives whole; empty when there is none.
+std::wstring FirstArgument() {
+  int count = 0;
+  UniqueLocalMemory argv(CommandLineToArgvW(GetCommandLineW(), &count));
+  if (!argv || count < 2) return {};
+  return static_cast<wchar_t**>(argv.Get())[1];
+}
+
+// A path taken relative to the current folder, made full: a file dialog may change that
+// folder before the conversion opens the file again.
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+  if (length == 0 || length >= needed) return path;
+  full.resize(length);
+  return full;
+}
+}  // namespace
+
+std::string CConverterApp::FileNamedAtStart() {
+  const std::wstring argument = FirstArgument();
+  if (argument.empty()) return {};
+  const std::string given = WideToAnsi(argument.c_str(), argument.size());
+  if (given.empty() || IsUrlLikePath(given)) return given;
+  const std::wstring full = FullPath(argument);
+  return WideToAnsi(full.c_str(), full.size());
+}
 
 BOOL CConverterApp::InitInstance() {
   // The dialog hosts common controls only; registering their classes stands in for
@@ -16,6 +52,7 @@ BOOL CConverterApp::InitInstance() {
   SetRegistryKey(settings::kRegistryKey);
 
   CConverterDlg dlg;
+  dlg.m_strStartFile = FileNamedAtStart();  // Open with, or a file dropped on the program's icon
   m_pMainWnd = &dlg;
   dlg.DoModal();
   m_pMainWnd = nullptr;

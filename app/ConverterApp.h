@@ -1,6 +1,8 @@
 // The application object.
 #pragma once
 
+#include <string>
+
 #include "winfw/WinApp.h"
 
 class CConverterDlg;
@@ -11,6 +13,9 @@ class CConverterApp : public CWinApp {
   BOOL InitInstance() override;
   // Ends the process now, with exit code 0, once dlg's session has ended.
   [[noreturn]] static void EndProcess(const CConverterDlg& dlg);
+  // The file named first on the command line, as a full path in the ANSI code page (a
+  // URL-like name as given); empty without one. Further arguments are ignored.
+  static std::string FileNamedAtStart();
 
   // 1 while the left mouse button is held on the position slider, else 0.
   int m_bSliderDragging = 0;

@@ -7,3 +7,6 @@
 constexpr UINT WM_POSITIONNOTIFY = WM_USER + 3;
 // Filter graph to preview window, when graph events wait.
 constexpr UINT WM_GRAPHNOTIFY = WM_USER + 13;
+// Main window to itself, posted at start when a file was named on the command line, so
+// that the file opens once the window shows; both parameters 0.
+constexpr UINT WM_OPENSTARTFILE = WM_APP + 1;

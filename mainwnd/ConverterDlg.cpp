@@ -85,6 +85,7 @@ bool CConverterDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       OnCommand(IDC_CONVERT, BN_CLICKED, &D::OnConvert),
       OnCommand(IDC_OPEN, BN_CLICKED, &D::OnOpenFile),
       OnMessage(WM_DROPFILES, &D::OnDropFiles),
+      OnMessage(WM_OPENSTARTFILE, &D::OnOpenStartFile),
       OnMessage(WM_CLOSE, &D::OnClose),
       OnMessage(WM_DESTROY, &D::OnDestroy),
       OnMessage(WM_QUERYENDSESSION, &D::OnQueryEndSession),
@@ -165,6 +166,7 @@ BOOL CConverterDlg::OnInitDialog() {
   m_ctlProgress.SetPos(0);
   m_ctlProgress.SetStep(1);
   DragAcceptFiles(m_hWnd, TRUE);  // a file dropped on the window opens it
+  if (!m_strStartFile.empty()) PostMessage(WM_OPENSTARTFILE);
   return TRUE;
 }
 

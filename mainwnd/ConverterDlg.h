@@ -30,6 +30,9 @@ class CConverterDlg : public CDialog {
   // --- Opening media and the range ---
   // Opens a media file as Open MP3 File does once its dialog has given the path.
   void OpenMediaFile(const std::string& path);
+  // A file named at start (Open with): opened as Open MP3 File opens it once the window
+  // shows; empty for none.
+  std::string m_strStartFile;
   BOOL ProbeDuration();
   void UpdatePositionDisplay();
   BOOL SeekToSliderPos(int pos);
@@ -141,6 +144,7 @@ class CConverterDlg : public CDialog {
   void OnOpenFile();
   bool AskForMediaFile(std::string& chosen);
   LRESULT OnDropFiles(WPARAM wp, LPARAM lp);
+  LRESULT OnOpenStartFile(WPARAM wp, LPARAM lp);
   void OnSliderReleased(NMHDR* hdr, LRESULT* result);
   void OnPlay();
   void OnPause();

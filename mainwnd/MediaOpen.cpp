@@ -1,5 +1,5 @@
-// Open MP3 File and a file dropped on the window: the open dialog, the duration probe,
-// the display name, the title line and the clocks.
+// Open MP3 File, a file dropped on the window and a file named at start: the open
+// dialog, the duration probe, the display name, the title line and the clocks.
 #include <windows.h>
 
 #include <commdlg.h>
@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "app/ConverterApp.h"
 #include "mainwnd/ConverterDlg.h"
@@ -97,6 +98,12 @@ LRESULT CConverterDlg::OnDropFiles(WPARAM wp, LPARAM) {
     first = DroppedFile(drop.Get(), 0);  // of several files, the first
   }
   OpenMediaFile(first);
+  return 0;
+}
+
+LRESULT CConverterDlg::OnOpenStartFile(WPARAM, LPARAM) {
+  const std::string path = std::exchange(m_strStartFile, {});
+  if (!path.empty() && SessionOpen()) OpenMediaFile(path);
   return 0;
 }
 

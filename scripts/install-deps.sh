@@ -13,7 +13,9 @@ packages=(
   # Wine's own fonts (not pulled in without recommends): its symbol font draws the
   # caption buttons, arrows and check marks, which otherwise show as letters.
   fonts-wine
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
+  # The platform's decoders: what Windows decodes itself (plugins-bad: IMA ADPCM WAV).
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-plugins-bad
+  gstreamer1.0-libav
   sox libsox-fmt-mp3 lame ffmpeg espeak-ng mpg123 imagemagick bc
   fp-utils nsis libchm-bin
   fonts-dejavu-core fonts-wqy-microhei

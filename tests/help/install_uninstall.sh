@@ -2,7 +2,8 @@
 # Installs Sonbrel silently under Wine into a folder whose path has spaces and a name in
 # other scripts, checks the files, the shortcuts and the uninstall entry, uninstalls
 # silently and checks that all of it is gone while the user's settings (and a file of
-# the user's) stay.
+# the user's) stay. Open with: the program's entries name the installed path and "%1",
+# no type's default changes, and the uninstall takes back only what the install wrote.
 # Usage: install_uninstall.sh SonbrelSetup.exe Sonbrel.exe help.chm
 set -euo pipefail
 SETUP="$1" EXE="$2" CHM="$3"
@@ -27,24 +28,48 @@ check() {  # check DESCRIPTION COMMAND...
 absent() { [ ! -e "$1" ]; }
 reg_has_key() { "$WINE" reg query "$1" >/dev/null 2>&1; }
 reg_value() { "$WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
-# A string value in any script: reg query prints only what the console's code page can
-# spell, an export keeps UTF-16.
-reg_text() {
-  local file
+# read_export KEY ARGS...: runs the Python program on the standard input with an export of
+# KEY and ARGS as its arguments. An export keeps UTF-16, where reg query prints only what
+# the console's code page can spell.
+read_export() {
+  local key="$1" file
+  shift
   file="$(mktemp)"
-  "$WINE" reg export "$1" "$(winpath "$file")" /y >/dev/null 2>&1
-  python3 - "$file" "$2" <<'PY'
+  "$WINE" reg export "$key" "$(winpath "$file")" /y </dev/null >/dev/null 2>&1
+  python3 - "$file" "$@"
+  rm -f "$file"
+}
+# A string value in any script (@: the key's default value).
+reg_text() {
+  read_export "$1" "$2" <<'PY'
 import re, sys
 text = open(sys.argv[1], encoding="utf-16").read()
-for m in re.finditer(r'^"((?:[^"\\]|\\.)*)"="((?:[^"\\]|\\.)*)"$', text, re.M):
-    if m.group(1) == sys.argv[2]:
-        print(re.sub(r"\\(.)", r"\1", m.group(2)))
+for m in re.finditer(r'^(@|"((?:[^"\\]|\\.)*)")="((?:[^"\\]|\\.)*)"$', text, re.M):
+    if (m.group(2) if m.group(1) != "@" else "@") == sys.argv[2]:
+        print(re.sub(r"\\(.)", r"\1", m.group(3)))
 PY
-  rm -f "$file"
 }
 no_key() { ! reg_has_key "$1"; }
 same_value() { [ "$(reg_value "$1" "$2")" = "$3" ]; }
 same_text() { [ "$(reg_text "$1" "$2")" = "$3" ]; }
+
+CLASSES='HKLM\Software\Classes'
+PROGID=Travenor.Sonbrel.Media
+OPEN_WITH_TYPES=".aac .ac3 .aif .aiff .avi .flac .m4a .mkv .mp2 .mp3 .mp4 .mpeg .mpg .ogg .opus .wav .webm .wma .wmv"
+# The types whose OpenWithProgids offer Sonbrel's file type, sorted, on one line.
+types_offering() {
+  read_export "$CLASSES" "$PROGID" <<'PY'
+import re, sys
+text = open(sys.argv[1], encoding="utf-16").read()
+found = set()
+for m in re.finditer(r'^\[HKEY_LOCAL_MACHINE\\Software\\Classes\\(\.[^\\\]]+)\\OpenWithProgids\]\n((?:[^\[\n].*\n)*)', text, re.M | re.I):
+    if re.search(r'^"' + re.escape(sys.argv[2]) + '"=', m.group(2), re.M):
+        found.add(m.group(1).lower())
+print(" ".join(sorted(found)))
+PY
+}
+offered() { [ "$(types_offering)" = "$1" ]; }
+has_value() { "$WINE" reg query "$1" /v "$2" >/dev/null 2>&1; }
 
 install() {
   # NSIS takes everything after /D= as the folder, unquoted: pass it as separate words
@@ -70,6 +95,9 @@ mkdir -p "$BASE"
 # The user's settings as Sonbrel leaves them.
 "$WINE" reg add "$SETTINGS_KEY\\Option" /v output_cut_file /t REG_SZ /d 'Z:\tmp\Café 日本 keep me.wav' /f >/dev/null
 "$WINE" reg add "$SETTINGS_KEY\\Setup" /v t_first_update /t REG_DWORD /d 1796000000 /f >/dev/null
+# Another program's file type for .mkv, its default, which Sonbrel's install must leave.
+"$WINE" reg add "$CLASSES\\.mkv" /ve /d Other.Player.mkv /f >/dev/null
+"$WINE" reg add "$CLASSES\\.mkv\\OpenWithProgids" /v Other.Player.mkv /d "" /f >/dev/null
 
 echo "== install into $DEST_WIN"
 install
@@ -81,6 +109,16 @@ check "Start-menu shortcut to the uninstaller" test -f "$MENU/Uninstall Sonbrel.
 check "uninstall entry names the program" same_value "$UNINSTALL_KEY" DisplayName Sonbrel
 check "uninstall entry points at the uninstaller" \
   same_text "$UNINSTALL_KEY" UninstallString "\"$DEST_WIN\\Uninstall.exe\""
+OPEN_COMMAND="\"$DEST_WIN\\Sonbrel.exe\" \"%1\""
+check "Open with: the application's open command" \
+  same_text "$CLASSES\\Applications\\Sonbrel.exe\\shell\\open\\command" @ "$OPEN_COMMAND"
+check "Open with: the application's name" same_value "$CLASSES\\Applications\\Sonbrel.exe" FriendlyAppName Sonbrel
+check "Open with: the application's types" reg_has_key "$CLASSES\\Applications\\Sonbrel.exe\\SupportedTypes"
+check "Open with: the file type's open command" same_text "$CLASSES\\$PROGID\\shell\\open\\command" @ "$OPEN_COMMAND"
+check "Open with: every media type offers it" offered "$OPEN_WITH_TYPES"
+check "Run finds it by name" same_text 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Sonbrel.exe' @ \
+  "$DEST_WIN\\Sonbrel.exe"
+check "another program's default for .mkv kept" same_text "$CLASSES\\.mkv" @ Other.Player.mkv
 
 echo "== uninstall"
 check "uninstaller finished" uninstall
@@ -89,6 +127,14 @@ check "help.chm removed" absent "$DEST_UNIX/help.chm"
 check "program folder removed" absent "$DEST_UNIX"
 check "Start-menu folder removed" absent "$MENU"
 check "uninstall entry removed" no_key "$UNINSTALL_KEY"
+check "Open with: the application's entry removed" no_key "$CLASSES\\Applications\\Sonbrel.exe"
+check "Open with: the file type removed" no_key "$CLASSES\\$PROGID"
+check "Open with: no media type offers it" offered ""
+check "Run's entry removed" no_key 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\Sonbrel.exe'
+check "a type that only Sonbrel had written removed" no_key "$CLASSES\\.opus"
+check "another program's file type for .mkv kept" has_value "$CLASSES\\.mkv\\OpenWithProgids" Other.Player.mkv
+check "another program's default for .mkv still kept" same_text "$CLASSES\\.mkv" @ Other.Player.mkv
+check "the platform's own .mp3 entry kept" same_text "$CLASSES\\.mp3" "Content Type" audio/mpeg
 check "user's output path kept" same_text "$SETTINGS_KEY\\Option" output_cut_file 'Z:\tmp\Café 日本 keep me.wav'
 check "user's update time kept" same_value "$SETTINGS_KEY\\Setup" t_first_update "$(printf "0x%x" 1796000000)"
 
@@ -101,5 +147,6 @@ check "the user's file kept" test -f "$DEST_UNIX/notes.txt"
 check "Start-menu folder removed" absent "$MENU"
 
 rm -rf "$BASE"
+"$WINE" reg delete "$CLASSES\\.mkv" /f >/dev/null 2>&1 || true
 echo "$failures failed"
 [ "$failures" -eq 0 ]

@@ -18,6 +18,9 @@ make_file conv-stereo24.wav sox conv-stereo44.wav -b 24 {}
 # 8-bit mono PCM with an odd number of samples (80075): the data length is odd. In an AVI,
 # since the platform's WAV parser reports no length for such a file.
 make_file conv-mono8.avi ffmpeg -loglevel error -y -i conv-speech.wav -c:a pcm_u8 -ar 11025 -ac 1 {}
+# IMA ADPCM, as many voice recorders and games write it: 320300 frames (conv-stereo44.wav's)
+# in blocks of 4 bits a sample.
+make_file conv-ima-adpcm.wav ffmpeg -loglevel error -y -i conv-stereo44.wav -c:a adpcm_ima_wav {}
 # A small video with a picture and a sound track.
 make_file conv-video.avi ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=10 \
   -i conv-stereo44.wav -t 4 -c:v mjpeg -q:v 5 -c:a pcm_s16le -ar 44100 -ac 2 {}

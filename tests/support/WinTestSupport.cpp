@@ -168,6 +168,7 @@ ModalAnswerer* g_answerer = nullptr;
 struct Found {
   std::string caption;  // for Kind::Dialog
   bool byCaption;
+  DWORD processId;
   HWND box = nullptr;
 };
 
@@ -175,7 +176,7 @@ BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lp) {
   Found* found = reinterpret_cast<Found*>(lp);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
-  if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd)) return TRUE;
+  if (pid != found->processId || !IsWindowVisible(hwnd)) return TRUE;
   char cls[64] = {};
   GetClassNameA(hwnd, cls, sizeof(cls));
   if (std::string(cls) != "#32770") return TRUE;
@@ -200,7 +201,7 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM lp) {
 }
 }  // namespace
 
-ModalAnswerer::ModalAnswerer() {
+ModalAnswerer::ModalAnswerer(DWORD processId) : m_nProcessId(processId) {
   g_answerer = this;
   m_timer = SetTimer(nullptr, 0, 30, &ModalAnswerer::OnTimer);
 }
@@ -250,7 +251,7 @@ void CALLBACK ModalAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 void ModalAnswerer::Poll() {
   if (m_answers.empty()) return;
   Answer& next = m_answers.front();
-  Found found{next.text, next.kind == Kind::Dialog};
+  Found found{next.text, next.kind == Kind::Dialog, m_nProcessId};
   EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&found));
   if (!found.box) return;
   HWND box = found.box;

@@ -68,7 +68,8 @@ class ModalAnswerer {
     bool yes, no, ok;  // the buttons it has
     bool icon;         // whether it shows an icon
   };
-  ModalAnswerer();
+  // Of this process, or of the process given (the real program started by a test).
+  explicit ModalAnswerer(DWORD processId = GetCurrentProcessId());
   ~ModalAnswerer();
   ModalAnswerer(const ModalAnswerer&) = delete;
   ModalAnswerer& operator=(const ModalAnswerer&) = delete;
@@ -103,6 +104,7 @@ class ModalAnswerer {
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
   void Poll();
   std::vector<Answer> m_answers;
+  DWORD m_nProcessId;
   UINT_PTR m_timer = 0;
   bool m_polling = false;  // a first() that handles messages must not answer twice
 };

@@ -38,13 +38,14 @@ std::wstring StoredOutputFor(const std::string& appName) {
   return value;
 }
 
-// The executable started in its own folder, with its main window once that shows.
+// The executable started in its own folder, with its main window once that shows;
+// arguments, if any, follow its name on the command line as given.
 class Started {
  public:
-  explicit Started(const std::string& exe) {
+  explicit Started(const std::string& exe, const std::string& arguments = "") {
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
-    std::string command = "\"" + exe + "\"";
+    std::string command = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     const std::string folder = exe.substr(0, exe.rfind('\\'));
     if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &m_pi))
       return;
@@ -67,6 +68,7 @@ class Started {
   Started& operator=(const Started&) = delete;
 
   bool Running() const { return m_pi.hProcess != nullptr; }
+  DWORD ProcessId() const { return m_pi.dwProcessId; }
   // Closes the main window as its close box does; the process's exit code, or -1 when it did not end.
   long CloseAndWait() {
     if (main) PostMessageA(main, WM_CLOSE, 0, 0);
@@ -144,4 +146,64 @@ TEST(Program, InAFolderNamedInAnyScriptItKeepsItsNameItsSettingsAndItsHelp) {
   EXPECT_EQ(started.CloseAndWait(), 0);
   EXPECT_EQ(StoredOutputFor(key.substr(key.rfind('\\') + 1)), output);
   RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str());
+}
+
+namespace {
+constexpr char kProbeFailed[] =
+    "Cannot open the file and get the total time. You need to install appropriate decoders.\nOr the file is corrupt.";
+
+// The title line names the file; the name is in lower case, as it shows from the first
+// position update on.
+bool TitleNames(HWND main, const std::wstring& name) {
+  return ItemTextW(main, IDC_TITLE).rfind(name + L"   00:00:", 0) == 0;
+}
+}  // namespace
+
+// Open with starts the program with the file's path: it opens as Open MP3 File opens it.
+TEST(Program, AFileNamedOnTheCommandLineOpensAtStart) {
+  const std::string folder = TempFolder(u8"при запуске");
+  const std::string exe = folder + "\\Opened At Start.exe";
+  ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), exe.c_str(), FALSE));
+  const std::string russian = folder + u8"\\запись голоса.mp3";
+  ASSERT_TRUE(CopyFileA(TestMedia("conv-mono22.mp3").c_str(), russian.c_str(), FALSE));
+  const struct {
+    std::string arguments;
+    std::wstring name;
+  } cases[] = {
+      {TestMedia("conv-stereo44.mp3"), L"conv-stereo44.mp3"},  // unquoted
+      // Quoted, with a space, in another script; the second file is ignored.
+      {"\"" + russian + "\" \"" + TestMedia("conv-stereo44.mp3") + "\"", Wide(u8"запись голоса.mp3")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    Started program(exe, c.arguments);
+    ASSERT_NE(program.main, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return TitleNames(program.main, c.name); }, 20000)) << ItemText(program.main, IDC_TITLE);
+    EXPECT_NE(ItemText(program.main, IDC_END_CLOCK), "00:00:00");  // the file's length
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(program.main, IDC_CONVERT)));
+    EXPECT_EQ(program.CloseAndWait(), 0);
+  }
+  RegDeleteTreeA(HKEY_CURRENT_USER, "software\\Travenor\\Opened At Start");
+}
+
+// A file that cannot be opened gets the open failure's word; the window stays usable.
+TEST(Program, AFileNamedAtStartThatCannotOpenIsRefusedAndTheWindowStaysUsable) {
+  const std::string exe = TempFolder("missing at start") + "\\Opened At Start.exe";
+  ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), exe.c_str(), FALSE));
+  Started program(exe, "\"Z:\\no such folder\\no such file.mp3\"");
+  ASSERT_NE(program.main, nullptr);
+  ModalAnswerer answers(program.ProcessId());
+  answers.PressOnNextBox(IDOK);
+  answers.ChooseInNextFileDialog(TestMedia("conv-mono22.mp3"));
+  ASSERT_TRUE(PumpUntil([&] { return answers.pending() == 1; }, 20000));
+  EXPECT_EQ(answers.seen[0].caption, "Error");
+  EXPECT_EQ(answers.seen[0].text, kProbeFailed);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(program.main, IDC_CONVERT)));  // no media open
+
+  // Open MP3 File then opens another file as ever.
+  PostMessageA(program.main, WM_COMMAND, MAKEWPARAM(IDC_OPEN, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(program.main, IDC_OPEN)));
+  EXPECT_TRUE(PumpUntil([&] { return TitleNames(program.main, L"conv-mono22.mp3"); }, 20000));
+  EXPECT_EQ(program.CloseAndWait(), 0);
+  RegDeleteTreeA(HKEY_CURRENT_USER, "software\\Travenor\\Opened At Start");
 }
