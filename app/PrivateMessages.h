@@ -5,5 +5,8 @@
 
 // Player to main window, after each position poll; both parameters 0.
 constexpr UINT WM_POSITIONNOTIFY = WM_USER + 3;
+// Conversion worker to main window, sent when a job has reached the media's real end;
+// lParam points to a MediaEndNotice.
+constexpr UINT WM_MEDIAENDNOTIFY = WM_USER + 4;
 // Filter graph to preview window, when graph events wait.
 constexpr UINT WM_GRAPHNOTIFY = WM_USER + 13;

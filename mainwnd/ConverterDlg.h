@@ -32,6 +32,9 @@ class CConverterDlg : public CDialog {
   void OpenMediaFile(const std::string& path);
   BOOL ProbeDuration();
   void UpdatePositionDisplay();
+  // The media's real end, reached by the preview or a job: the length shown, the slider's
+  // scale and a range to the media's end follow it from now on.
+  void LearnMediaEnd(ReferenceTime end);
   BOOL SeekToSliderPos(int pos);
 
   // --- Preview ---
@@ -143,6 +146,7 @@ class CConverterDlg : public CDialog {
   void OnPlay();
   void OnPause();
   void OnStop();
+  void OnMediaEndNotify(const MediaEndNotice& notice);
   void OnStartTime();
   void OnEndTime();
   void OnCloseMedia();

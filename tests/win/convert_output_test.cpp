@@ -154,6 +154,39 @@ TEST_F(ConvertOutputTest, TheSampleWithARussianNameANewcomerConverts) {
   Convert(u8"Пример речи.mp3", "sample-ru.wav");
 }
 
+// Files whose length the platform estimates from their first frames, a loud 3 s and a
+// quiet 12 s each (tests/media/convert.sh): the estimate falls far short of their end.
+constexpr std::int64_t kBytesPerSecond = 176400;  // 44.1 kHz 16-bit stereo
+
+TEST_F(ConvertOutputTest, TheWholeRangeOfAFileWhoseLengthIsAnEstimateGivesAllOfIt) {
+  // With the bytes ffmpeg decodes from each: 15 s and the encoder's delay and padding.
+  const struct {
+    const char* media;
+    std::int64_t bytes;
+    bool exactDecoder;  // the reader compares the samples of an MP3; an AAC decoder dithers
+  } files[] = {{"conv-untagged-vbr.mp3", 2654208, true},
+               {"conv-joined-cbr.mp3", 2658816, true},
+               {"conv-joined-adts.aac", 2658304, false}};
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.media);
+    const Converted c = Convert(f.media, (WithoutExtension(f.media) + ".wav").c_str(), 0, -1, f.exactDecoder);
+    ASSERT_GE(c.bytes.size(), 44u);
+    EXPECT_NEAR(static_cast<double>(U32(c.bytes, 40)), static_cast<double>(f.bytes), 0.05 * kBytesPerSecond);
+  }
+}
+
+TEST_F(ConvertOutputTest, RangesPastTheLengthEstimateReachTheirEnd) {
+  // The untagged VBR file's length shows as 10 s. From 2 s to 13 s: the budget's bytes.
+  const Converted marked = Convert("conv-untagged-vbr.mp3", "untagged-range.wav", 20'000'000, 130'000'000);
+  EXPECT_EQ(marked.budget, 11 * kBytesPerSecond);
+  EXPECT_GE(static_cast<std::int64_t>(U32(marked.bytes, 40)), marked.budget);
+  EXPECT_LT(static_cast<std::int64_t>(U32(marked.bytes, 40)), marked.budget + 5000);
+  // From 12 s, past the length shown, with End left at the media's end: the last 3 s.
+  const Converted tail = Convert("conv-untagged-vbr.mp3", "untagged-tail.wav", 0, -1, true,
+                                 [](CConverterDlg& dlg) { dlg.m_rtStart = 120'000'000; });
+  EXPECT_GE(U32(tail.bytes, 40), 295 * kBytesPerSecond / 100);
+}
+
 namespace {
 // The job fills large samples but ends its file where 5000-byte samples end it: the same
 // range converted with both sizes gives the same bytes.

@@ -157,6 +157,34 @@ TEST_F(PreviewAudioTest, PlayingToTheEndStopsRewindsAndPlaysAgain) {
   });
 }
 
+// An MP3 without a length tag, whose length the platform estimates as 10 s of its 15
+// from its loud first 3 s (tests/media/convert.sh).
+TEST_F(PreviewAudioTest, PlayingGoesOnPastTheLengthEstimateToTheRealEnd) {
+  CConverterDlg dlg;
+  RunAsMainWindow(dlg, [&](HWND h) {
+    PositionWatch watch;
+    dlg.OpenMediaFile(TestMedia("conv-untagged-vbr.mp3"));
+    ASSERT_NE(g_pPlayer, nullptr);
+    ASSERT_TRUE(watch.WaitTicks(1));
+    ASSERT_LT(g_pPlayer->m_rtStop, 11 * kSecond) << "the length is no estimate here";
+    EXPECT_EQ(dlg.m_nDurationSec, 10);
+    ReleaseSliderAt(h, 540);  // 9.4 s
+    Click(h, IDC_PLAY);
+    // Past the estimate: the clock shows the position, the slider stays at its end.
+    ASSERT_TRUE(PumpUntil([&] { return !watch.ticks.empty() && watch.ticks.back().position > 115 * kSecond / 10; },
+                          10000));
+    EXPECT_EQ(ItemText(h, IDC_TITLE), TitleLine("conv-untagged-vbr.mp3", watch.ticks.back().position, 10));
+    EXPECT_EQ(SendMessageA(GetDlgItem(h, IDC_SLIDER), TBM_GETPOS, 0, 0), 600);
+    // At the real end the preview stops; from then on the length and the scale are the real ones.
+    ASSERT_TRUE(PumpUntil([] { return State() == StateStopped; }, 10000));
+    ASSERT_TRUE(watch.WaitTicks(1));
+    EXPECT_EQ(dlg.m_nDurationSec, 15);
+    EXPECT_EQ(ItemText(h, IDC_TITLE), "conv-untagged-vbr.mp3   00:00:00 / 00:00:15");
+    EXPECT_EQ(ItemText(h, IDC_END_CLOCK), "00:00:15") << "End, never marked, is the media's end";
+    EXPECT_NEAR(static_cast<double>(g_pPlayer->m_rtStop), 15.05 * kSecond, 0.3 * kSecond);
+  });
+}
+
 TEST_F(PreviewAudioTest, EveryButtonWithoutMediaDoesNothing) {
   CConverterDlg dlg;
   RunAsMainWindow(dlg, [&](HWND h) {
