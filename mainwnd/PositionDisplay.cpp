@@ -29,7 +29,7 @@ void CConverterDlg::UpdatePositionDisplay() {
     return;
   }
   // The stored path is left as it is here: a starting conversion may be copying it.
-  if (g_pPlayer->m_rtRealEnd != 0 && g_pPlayer->m_rtRealEnd != m_rtDuration) LearnMediaEnd(g_pPlayer->m_rtRealEnd);
+  if (g_pPlayer->m_rtRealEnd != 0) LearnMediaEnd(g_pPlayer->m_rtRealEnd);
   const ReferenceTime cur = g_pPlayer->m_rtPosition;
   const ReferenceTime stop = g_pPlayer->m_rtStop;
   m_strTitle = TitleLine(DisplayNameOf(m_szMediaPath), cur, m_nDurationSec);
@@ -39,7 +39,7 @@ void CConverterDlg::UpdatePositionDisplay() {
 }
 
 void CConverterDlg::LearnMediaEnd(ReferenceTime end) {
-  if (end <= 0 || end == m_rtDuration) return;
+  if (end <= 0 || !IsAnotherLength(end, m_rtDuration)) return;
   if (m_rtEnd == m_rtDuration) {  // the range goes on to the media's end
     m_rtEnd = end;
     SetDlgItemText(IDC_END_CLOCK, ClockText(end).c_str());

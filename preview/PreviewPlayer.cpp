@@ -265,7 +265,8 @@ HRESULT CPreviewPlayer::OnGraphEvent() {
 // the end is where the last poll was, plus the time played since.
 void CPreviewPlayer::MeasureRealEnd() {
   if (m_rtRealEnd != 0 || m_nState != StatePlaying || m_dwPlayingPollTime == 0) return;
-  m_rtRealEnd = m_rtPosition + static_cast<ReferenceTime>(timeGetTime() - m_dwPlayingPollTime) * 10'000;
+  const ReferenceTime end = m_rtPosition + static_cast<ReferenceTime>(timeGetTime() - m_dwPlayingPollTime) * 10'000;
+  if (IsAnotherLength(end, m_rtStop)) m_rtRealEnd = end;
 }
 
 void CPreviewPlayer::Close() {

@@ -228,9 +228,9 @@ TEST(JobArithmetic, ARangeToTheMediasEndMayStartPastTheLengthAndHasNoBudget) {
 }
 
 TEST(JobArithmetic, TheFarStopLetsTheDataBoundPassAndOverflowsNothing) {
-  // 2^31 - 1 bytes at 176400 a second take 12174.2 s: 12174 whole seconds and one more.
-  EXPECT_EQ(FarStopTime(0, 176400), 12175 * kReferenceTimePerSecond);
-  EXPECT_EQ(FarStopTime(5 * kReferenceTimePerSecond, 176400), 12180 * kReferenceTimePerSecond);
+  // 2^31 - 1 bytes at 176400 a second take 12173.94 s: 12173 whole seconds and one more.
+  EXPECT_EQ(FarStopTime(0, 176400), 12174 * kReferenceTimePerSecond);
+  EXPECT_EQ(FarStopTime(5 * kReferenceTimePerSecond, 176400), 12179 * kReferenceTimePerSecond);
   // At 8000 bytes a second, 268435.46 s; a rate of 0 counts as 1.
   EXPECT_EQ(FarStopTime(0, kLowestPcmBytesPerSec), 268436 * kReferenceTimePerSecond);
   EXPECT_EQ(FarStopTime(0, 0), 2147483648LL * kReferenceTimePerSecond);

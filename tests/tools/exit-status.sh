@@ -167,12 +167,12 @@ expect_stored_output closing.wav
 shared="$out/shared.wav"
 wine "$program" </dev/null >/dev/null 2>&1 &
 first=$!
-if drive wait && drive settext "$IDC_OUTPUT_FILE" "$(winpath "$shared")" &&
-  drive open "$(winpath "$media/conv-long.mp3")" && drive click Sonbrel "$IDC_CONVERT" && drive hold "$(winpath "$shared")"; then
+if drive wait && drive open "$(winpath "$media/conv-long.mp3")" && drive settext "$IDC_OUTPUT_FILE" "$(winpath "$shared")" &&
+  drive click Sonbrel "$IDC_CONVERT" && drive hold "$(winpath "$shared")"; then
   wine "$program" </dev/null >/dev/null 2>&1 &
   second=$!
-  drive wait && drive settext "$IDC_OUTPUT_FILE" "$(winpath "$shared")" &&
-    drive open "$(winpath "$media/conv-stereo44.mp3")" && drive click Sonbrel "$IDC_CONVERT"
+  drive wait && drive open "$(winpath "$media/conv-stereo44.mp3")" &&
+    drive settext "$IDC_OUTPUT_FILE" "$(winpath "$shared")" && drive click Sonbrel "$IDC_CONVERT"
   said=$(wine "$build/sonbrel-drive.exe" boxtext Error </dev/null 2>/dev/null | tr -d '\r')
   if [ "$said" = "Can not open $(winpath "$shared")" ]; then
     echo "ok: the second copy says: $said"
