@@ -39,6 +39,7 @@ class CJobProgress {
   std::int64_t m_nBudget;
   ProgressSteps m_steps;
 };
+
 // The platform stops a stream at its estimate of the media's length, which can fall far
 // short of the media's end. A range that reaches that stop gets a stop far beyond it, set
 // before the stream runs (a later Seek keeps it); a range that ends before it is left

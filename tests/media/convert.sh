@@ -25,9 +25,9 @@ make_file conv-video.avi ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x
 long_tone() { sox -n -r 44100 -c 2 -b 16 -t wav - synth 60 sine 300 sine 500 gain -6 | lame --quiet -b 128 - -; }
 make_file conv-long.mp3 long_tone
 # Files whose length the platform estimates from their first frames: a loud 3 s (high
-# bit rate) and a quiet 12 s (low), so that the estimate falls far short of the 15 s.
+# bit rate) and a quiet 12.5 s (low), so that the estimate falls far short of the 15.5 s.
 make_file conv-loud.wav sox -n -r 44100 -c 2 -b 16 {} synth 3 whitenoise gain -6
-make_file conv-quiet.wav sox -n -r 44100 -c 2 -b 16 {} synth 12 sine 440 gain -40
+make_file conv-quiet.wav sox -n -r 44100 -c 2 -b 16 {} synth 12.5 sine 440 gain -40
 make_file conv-loud-quiet.wav sox conv-loud.wav conv-quiet.wav {}
 # A VBR MP3 without a length tag.
 make_file conv-untagged-vbr.mp3 lame --quiet -t -V 2 conv-loud-quiet.wav {}

@@ -155,18 +155,18 @@ TEST_F(ConvertOutputTest, TheSampleWithARussianNameANewcomerConverts) {
 }
 
 // Files whose length the platform estimates from their first frames, a loud 3 s and a
-// quiet 12 s each (tests/media/convert.sh): the estimate falls far short of their end.
+// quiet 12.5 s each (tests/media/convert.sh): the estimate falls far short of their end.
 constexpr std::int64_t kBytesPerSecond = 176400;  // 44.1 kHz 16-bit stereo
 
 TEST_F(ConvertOutputTest, TheWholeRangeOfAFileWhoseLengthIsAnEstimateGivesAllOfIt) {
-  // With the bytes ffmpeg decodes from each: 15 s and the encoder's delay and padding.
+  // With the bytes ffmpeg decodes from each: 15.5 s and the encoder's delay and padding.
   const struct {
     const char* media;
     std::int64_t bytes;
     bool exactDecoder;  // the reader compares the samples of an MP3; an AAC decoder dithers
-  } files[] = {{"conv-untagged-vbr.mp3", 2654208, true},
-               {"conv-joined-cbr.mp3", 2658816, true},
-               {"conv-joined-adts.aac", 2658304, false}};
+  } files[] = {{"conv-untagged-vbr.mp3", 2741760, true},
+               {"conv-joined-cbr.mp3", 2746368, true},
+               {"conv-joined-adts.aac", 2748416, false}};
   for (const auto& f : files) {
     SCOPED_TRACE(f.media);
     const Converted c = Convert(f.media, (WithoutExtension(f.media) + ".wav").c_str(), 0, -1, f.exactDecoder);
@@ -181,12 +181,12 @@ TEST_F(ConvertOutputTest, RangesPastTheLengthEstimateReachTheirEnd) {
   EXPECT_EQ(marked.budget, 11 * kBytesPerSecond);
   EXPECT_GE(static_cast<std::int64_t>(U32(marked.bytes, 40)), marked.budget);
   EXPECT_LT(static_cast<std::int64_t>(U32(marked.bytes, 40)), marked.budget + 5000);
-  // From 12 s, past the length shown, with End left at the media's end: the last 3.05 s
-  // (of 15.05, as ffmpeg decodes it). A steady tone, against which the reader cannot align
+  // From 12 s, past the length shown, with End left at the media's end: the last 3.54 s
+  // (of 15.54, as ffmpeg decodes it). A steady tone, against which the reader cannot align
   // another decoding: the length alone is compared.
   const Converted tail = Convert("conv-untagged-vbr.mp3", "untagged-tail.wav", 0, -1, false,
                                  [](CConverterDlg& dlg) { dlg.m_rtStart = 120'000'000; });
-  EXPECT_NEAR(static_cast<double>(U32(tail.bytes, 40)), 3.05 * kBytesPerSecond, 0.25 * kBytesPerSecond);
+  EXPECT_NEAR(static_cast<double>(U32(tail.bytes, 40)), 3.54 * kBytesPerSecond, 0.25 * kBytesPerSecond);
 }
 
 namespace {
