@@ -138,14 +138,14 @@ void CConverterDlg::EndJob() {
 }
 
 ConvertRequest CConverterDlg::CurrentRequest() const {
-  return {m_szMediaPath, m_strOutputFile, m_rtStart, m_rtEnd};
+  return {m_szMediaPath, m_strOutputFile, m_rtStart, m_rtEnd, m_rtEnd == m_rtDuration};
 }
 
 bool CConverterDlg::AcceptRequest(const ConvertRequest& request) {
   std::string refusal;
   if (request.mediaPath.empty())
     refusal = kNoMedia;
-  else if (request.start >= request.end)
+  else if (!RangeIsValid(request))
     refusal = kBadRange;
   else if (request.mediaPath.size() > kMaxMediaPathChars)
     refusal = PathTooLongText(kMediaPathTooLong);
@@ -234,7 +234,8 @@ HRESULT CConverterDlg::OpenMediaStream(const char* path, IMultiMediaStream** str
   if (!AnsiPathToWide(path, widePath, kStreamWidePathChars)) return E_INVALIDARG;
   amStream->Initialize(STREAMTYPE_READ, AMMSF_NOGRAPHTHREAD, nullptr);
   amStream->AddMediaStream(nullptr, &MSPID_PrimaryAudio, 0, nullptr);
-  hr = amStream->OpenFile(widePath, AMMSF_RUN);
+  // Not run yet: the writer may move the stream's stop first (see ReachRangeEnd).
+  hr = amStream->OpenFile(widePath, 0);
   if (SUCCEEDED(hr)) hr = amStream->QueryInterface(IID_IMultiMediaStream, reinterpret_cast<void**>(stream));
   return hr;
 }

@@ -5,7 +5,22 @@ std::int64_t ByteBudget(ReferenceTime start, ReferenceTime end, std::uint32_t av
   return static_cast<std::int64_t>(seconds * static_cast<double>(avgBytesPerSec));
 }
 
+bool RangeIsValid(const ConvertRequest& request) {
+  return request.start < request.end || (request.endAtMediaEnd && request.start > request.end);
+}
+
+std::int64_t JobBudget(const ConvertRequest& request, std::uint32_t avgBytesPerSec) {
+  if (request.endAtMediaEnd) return INT64_MAX;
+  return ByteBudget(request.start, request.end, avgBytesPerSec);
+}
+
+ReferenceTime FarStopTime(ReferenceTime from, std::uint32_t bytesPerSec) {
+  const std::int64_t seconds = kMaxWavDataBytes / (bytesPerSec > 0 ? bytesPerSec : 1) + 1;
+  return from + seconds * kReferenceTimePerSecond;
+}
+
 int ProgressPosition(std::int32_t written, std::int64_t budget) {
+  if (budget <= 0) return kProgressMax;
   const double position = static_cast<double>(written) / static_cast<double>(budget) * 1000.0;
   if (position > kProgressMax) return kProgressMax;
   return static_cast<int>(position);

@@ -28,12 +28,45 @@ struct ConvertRequest {
   std::string outputPath;
   ReferenceTime start = 0;
   ReferenceTime end = 0;
+  // The range goes on to the media's end, wherever that turns out to be: End was not
+  // marked since the open, or was marked at the length known then. end is that length.
+  bool endAtMediaEnd = false;
 };
+
+// Start before end; or, with the end at the media's end, a start past the length known:
+// the platform's length may be an estimate that falls short of the media's end.
+bool RangeIsValid(const ConvertRequest& request);
+
+// The bytes a job writes at most: the range's byte budget, or, for a range to the media's
+// end, no bound but the data's own (every byte the stream delivers).
+std::int64_t JobBudget(const ConvertRequest& request, std::uint32_t avgBytesPerSec);
+
+// The time bytes of PCM at avgBytesPerSec last, truncated.
+inline ReferenceTime DataDuration(std::int64_t bytes, std::uint32_t avgBytesPerSec) {
+  return avgBytesPerSec > 0 ? bytes * kReferenceTimePerSecond / avgBytesPerSec : 0;
+}
+
+// Where a job found its media to end: the media path it converted and the time.
+struct MediaEndNotice {
+  std::string mediaPath;
+  ReferenceTime end = 0;
+};
+
+// The rate of the sparsest PCM a job writes: 8000 Hz, 8-bit mono.
+constexpr std::uint32_t kLowestPcmBytesPerSec = 8000;
+
+// Where a stream that starts at from must stop to deliver all that a WAV of bytesPerSec
+// holds: the time the data bound takes, and a second more. The platform stops a stream at
+// its estimate of the length, which can fall far short of the media's end. This stop
+// times any rate the platform converts it by stays near the bound's 2^31 x 10^7, far from
+// overflowing 64 bits (a stop near the largest time makes the platform deliver nothing).
+ReferenceTime FarStopTime(ReferenceTime from, std::uint32_t bytesPerSec);
 
 // (end - start) x 1e-7 x average bytes per second in double precision, truncated.
 std::int64_t ByteBudget(ReferenceTime start, ReferenceTime end, std::uint32_t avgBytesPerSec);
 
-// (written / budget) x 1000 in double precision, truncated; above 1000 gives 1000.
+// (written / budget) x 1000 in double precision, truncated; above 1000 gives 1000, and so
+// does a budget of 0 or less (a range to the media's end from past the length known).
 int ProgressPosition(std::int32_t written, std::int64_t budget);
 
 // A sample size as whole steps: rounded down, and at least one step.

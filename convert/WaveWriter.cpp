@@ -3,11 +3,14 @@
 // at the end.
 #include <windows.h>
 #include <mmreg.h>
+#include <share.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <string>
 
+#include "app/PrivateMessages.h"
 #include "convert/JobArithmetic.h"
 #include "convert/JobMessages.h"
 #include "convert/WavFile.h"
@@ -36,6 +39,24 @@ class CJobProgress {
   std::int64_t m_nBudget;
   ProgressSteps m_steps;
 };
+
+// The platform stops a stream at its estimate of the media's length, which can fall far
+// short of the media's end. A range that reaches that stop gets a stop far beyond it, set
+// before the stream runs (a later Seek keeps it); a range that ends before it is left
+// exactly as the platform plays it.
+void ReachRangeEnd(IMultiMediaStream* stream, const ConvertRequest& job, std::uint32_t avgBytesPerSec) {
+  ComPtr<IAMMultiMediaStream> amStream;
+  ComPtr<IGraphBuilder> graph;
+  ComPtr<IMediaSeeking> seeking;
+  if (FAILED(amStream.QueryFrom(stream)) || FAILED(amStream->GetFilterGraph(graph.Out())) ||
+      FAILED(seeking.QueryFrom(graph.Get())))
+    return;
+  LONGLONG stop = 0;
+  if (FAILED(seeking->GetStopPosition(&stop)) || (!job.endAtMediaEnd && job.end < stop)) return;
+  LONGLONG current = 0;
+  LONGLONG farStop = std::max<LONGLONG>(stop, FarStopTime(job.start, avgBytesPerSec));
+  seeking->SetPositions(&current, AM_SEEKING_AbsolutePositioning, &farStop, AM_SEEKING_AbsolutePositioning);
+}
 }  // namespace
 
 void CConverterDlg::ShowWorkerMessage(const char* format, const std::string& path) {
@@ -84,7 +105,10 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
   }  // the audio stream is released here, whatever the result
 
   const std::string& outputPath = job.outputPath;
-  UniqueStdioFile file(std::fopen(outputPath.c_str(), "wb"));
+  // One writer per file: while the job writes, no one else can open the output for
+  // writing (another copy of the program converting to the same path is refused).
+  // Readers may still open it.
+  UniqueStdioFile file(_fsopen(outputPath.c_str(), "wb", _SH_DENYWR));
   if (!file) {
     ShowWorkerMessage(kCannotOpen, outputPath);
     return 1;
@@ -98,11 +122,13 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
 
   std::int32_t written = 0;
   const ReferenceTime start = job.start;
-  const ReferenceTime end = job.end;
+  ReachRangeEnd(stream, job, format.nAvgBytesPerSec);
+  stream->SetState(STREAMSTATE_RUN);
   stream->Seek(start);
-  const std::int64_t budget = ByteBudget(start, end, format.nAvgBytesPerSec);
+  const std::int64_t budget = JobBudget(job, format.nAvgBytesPerSec);
   const std::int64_t dataLimit = m_nMaxDataBytes;
   bool stoppedAtLimit = false;
+  bool reachedEnd = false;  // the stream ended before the range did: the media's real end
   const char* failure = nullptr;  // told once the file is complete
 
   UniqueKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
@@ -110,12 +136,14 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
     failure = kCannotPrepare;
   } else {
     SampleFiller filler;
-    CJobProgress progress(m_ctlProgress, budget);
+    // Against the length known, also for a range to the media's end.
+    CJobProgress progress(m_ctlProgress, ByteBudget(start, job.end, format.nAvgBytesPerSec));
     const auto* data = static_cast<const unsigned char*>(buffer.Get());
     for (bool more = true; more;) {
       const HRESULT hr = filler.Fill(sample.Get(), event.Get());
       if (FAILED(hr) && written == 0) failure = kNoAudioDelivered;
       if (hr == MS_S_ENDOFSTREAM && written == 0) failure = kNoAudioInStream;  // the file is 44 bytes
+      reachedEnd = hr == MS_S_ENDOFSTREAM;
       if (FAILED(hr) || hr == MS_S_ENDOFSTREAM) break;
       DWORD reportedBytes = 0;
       audioData->GetInfo(nullptr, nullptr, &reportedBytes);
@@ -148,6 +176,10 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
   if (std::fclose(file.Release()) != 0) {
     ShowWorkerMessage(kCannotWrite, outputPath);
     return 1;
+  }
+  if (reachedEnd && written > 0) {
+    MediaEndNotice notice{job.mediaPath, start + DataDuration(written, format.nAvgBytesPerSec)};
+    ::SendMessageA(m_hWnd, WM_MEDIAENDNOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
   }
   if (failure) ShowWorkerMessage(failure, job.mediaPath);
   if (stoppedAtLimit) ShowWorkerMessage(kRangeTooLong, outputPath);

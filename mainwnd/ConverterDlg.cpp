@@ -107,6 +107,7 @@ bool CConverterDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 LRESULT CConverterDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_POSITIONNOTIFY) UpdatePositionDisplay();
+  if (msg == WM_MEDIAENDNOTIFY) OnMediaEndNotify(*reinterpret_cast<const MediaEndNotice*>(lp));
   return CDialog::WindowProc(msg, wp, lp);
 }
 

@@ -35,6 +35,9 @@ class CConverterDlg : public CDialog {
   std::string m_strStartFile;
   BOOL ProbeDuration();
   void UpdatePositionDisplay();
+  // The media's real end, reached by the preview or a job: the length shown, the slider's
+  // scale and a range to the media's end follow it from now on.
+  void LearnMediaEnd(ReferenceTime end);
   BOOL SeekToSliderPos(int pos);
 
   // --- Preview ---
@@ -149,6 +152,7 @@ class CConverterDlg : public CDialog {
   void OnPlay();
   void OnPause();
   void OnStop();
+  void OnMediaEndNotify(const MediaEndNotice& notice);
   void OnStartTime();
   void OnEndTime();
   void OnCloseMedia();

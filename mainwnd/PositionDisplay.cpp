@@ -1,5 +1,6 @@
 // The display that follows the preview once a second, marking the range, and seeking
 // from the position slider.
+#include <cstring>
 #include <string>
 
 #include "app/ConverterApp.h"
@@ -40,12 +41,30 @@ void CConverterDlg::UpdatePositionDisplay() {
     return;
   }
   // The stored path is left as it is here: a starting conversion may be copying it.
+  if (g_pPlayer->m_rtRealEnd != 0) LearnMediaEnd(g_pPlayer->m_rtRealEnd);
   const ReferenceTime cur = g_pPlayer->m_rtPosition;
   const ReferenceTime stop = g_pPlayer->m_rtStop;
   m_strTitle = TitleLine(DisplayNameOf(m_szMediaPath), cur, m_nDurationSec);
   SetDlgItemText(IDC_TITLE, m_strTitle.c_str());
   m_nSliderPos = SliderPosition(cur, stop);
   m_ctlSlider.SetPos(m_nSliderPos);
+}
+
+void CConverterDlg::LearnMediaEnd(ReferenceTime end) {
+  if (end <= 0 || !IsAnotherLength(end, m_rtDuration)) return;
+  if (m_rtEnd == m_rtDuration) {  // the range goes on to the media's end
+    m_rtEnd = end;
+    SetDlgItemText(IDC_END_CLOCK, ClockText(end).c_str());
+  }
+  m_rtDuration = end;
+  m_nDurationSec = WholeSeconds(end);
+  if (g_pPlayer && std::strcmp(g_pPlayer->m_szFile, m_szMediaPath) == 0) g_pPlayer->m_rtRealEnd = end;
+}
+
+void CConverterDlg::OnMediaEndNotify(const MediaEndNotice& notice) {
+  if (notice.mediaPath != m_szMediaPath) return;  // another file is open by now
+  LearnMediaEnd(notice.end);
+  if (g_pPlayer) UpdatePositionDisplay();
 }
 
 void CConverterDlg::OnSliderReleased(NMHDR*, LRESULT* result) {

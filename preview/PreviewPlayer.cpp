@@ -1,9 +1,11 @@
 #include "preview/PreviewPlayer.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
 #include "app/PrivateMessages.h"
+#include "convert/JobArithmetic.h"
 #include "media/DirectShow.h"
 #include "preview/PreviewGeometry.h"
 #include "winfw/Mbcs.h"
@@ -115,6 +117,7 @@ HRESULT CPreviewPlayer::BuildGraph(const char* path) {
 
   DecideNoVideo();
   if (m_nState == StateNoMedia) return E_ABORT;  // closed while a failure box was up
+  LiftStop();
 
   const HRESULT notifyResult = pME->SetNotifyWindow(reinterpret_cast<OAHWND>(m_hWnd), WM_GRAPHNOTIFY, 0);
   if (FAILED(notifyResult)) {
@@ -157,6 +160,19 @@ HRESULT CPreviewPlayer::AttachVideoWindow() {
   return InitVideoWindow(1, 1);
 }
 
+// The graph stops at the platform's length, which for some files is an estimate from
+// their first frames that falls far short of their end: the stop goes as far as any job
+// could convert, and playing ends where the media does.
+void CPreviewPlayer::LiftStop() {
+  InMediaTime(pMS.Get(), [&] {
+    LONGLONG current = 0;
+    LONGLONG stop = 0;
+    pMS->GetStopPosition(&stop);
+    LONGLONG farStop = std::max<LONGLONG>(stop, FarStopTime(0, kLowestPcmBytesPerSec));
+    return pMS->SetPositions(&current, AM_SEEKING_AbsolutePositioning, &farStop, AM_SEEKING_AbsolutePositioning);
+  });
+}
+
 void CPreviewPlayer::DecideNoVideo() {
   if (!pVW || !pBV) {
     m_bNoVideo = 1;
@@ -184,6 +200,7 @@ void CPreviewPlayer::Pause() {
   if (!pMC) return;
   if (m_nState != StateStopped && m_nState != StatePaused) {
     if (SUCCEEDED(pMC->Pause())) m_nState = StatePaused;
+    m_dwPlayingPollTime = 0;
   }
   RefreshTitle();
 }
@@ -194,6 +211,7 @@ void CPreviewPlayer::Stop() {
     if (m_hWnd) KillTimer(m_hWnd, TIMER_CURSOR);
     pMC->Stop();
     m_nState = StateStopped;
+    m_dwPlayingPollTime = 0;
     LONGLONG start = 0;
     pMS->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
     pMC->Pause();  // cues the graph at the start; the state stays stopped
@@ -203,6 +221,7 @@ void CPreviewPlayer::Stop() {
 
 HRESULT CPreviewPlayer::SeekTo(ReferenceTime t) {
   if (!pMS) return 0;
+  m_dwPlayingPollTime = 0;
   return InMediaTime(pMS.Get(), [&] {
     LONGLONG position = t < 0 ? 0 : t;
     return pMS->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
@@ -214,13 +233,14 @@ void CPreviewPlayer::OnPositionTimer() {
   LONGLONG stop = 0;
   LONGLONG current = 0;
   const HRESULT hr = InMediaTime(pMS.Get(), [&] {
-    HRESULT result = pMS->GetStopPosition(&stop);
+    HRESULT result = pMS->GetDuration(&stop);  // the graph's stop lies far beyond it
     if (SUCCEEDED(result)) result = pMS->GetCurrentPosition(&current);
     return result;
   });
   if (FAILED(hr)) return;  // both positions come from one poll or neither changes
-  m_rtStop = stop;
+  m_rtStop = m_rtRealEnd != 0 ? m_rtRealEnd : stop;
   m_rtPosition = current;
+  m_dwPlayingPollTime = m_nState == StatePlaying ? timeGetTime() | 1 : 0;  // never 0 while playing
   RECT rc;
   if (m_hwndMain && GetClientRect(m_hwndMain, &rc)) PostMessageA(m_hwndMain, WM_POSITIONNOTIFY, 0, 0);
 }
@@ -241,9 +261,20 @@ HRESULT CPreviewPlayer::OnGraphEvent() {
   LONG_PTR param2 = 0;
   while (SUCCEEDED(pME->GetEvent(&code, &param1, &param2, 0))) {
     hr = pME->FreeEventParams(code, param1, param2);
-    if (code == EC_COMPLETE) Stop();
+    if (code == EC_COMPLETE) {
+      MeasureRealEnd();
+      Stop();
+    }
   }
   return hr;
+}
+
+// At the end of playing, the graph reports its stop rather than the position reached:
+// the end is where the last poll was, plus the time played since.
+void CPreviewPlayer::MeasureRealEnd() {
+  if (m_rtRealEnd != 0 || m_nState != StatePlaying || m_dwPlayingPollTime == 0) return;
+  const ReferenceTime end = m_rtPosition + static_cast<ReferenceTime>(timeGetTime() - m_dwPlayingPollTime) * 10'000;
+  if (IsAnotherLength(end, m_rtStop)) m_rtRealEnd = end;
 }
 
 void CPreviewPlayer::Close() {

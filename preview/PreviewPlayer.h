@@ -71,7 +71,16 @@ class CPreviewPlayer {
   int m_nCursorCount = 0;
   RECT m_rcWindowed = {};
   ReferenceTime m_rtPosition = 0;
+  // The media's length as of the last poll: the platform's, which may be an estimate,
+  // until the real end is known, then that. (The player moves the graph's own stop far
+  // beyond the estimate, so that playing goes on to the media's real end.)
   ReferenceTime m_rtStop = 0;
+  // The media's real end: 0 until playing has reached it, or the main window has learned
+  // it from a job.
+  ReferenceTime m_rtRealEnd = 0;
+  // timeGetTime of the last poll taken while playing, 0 after any other poll or a seek:
+  // where playing ends, the real end is the position then plus the time since.
+  DWORD m_dwPlayingPollTime = 0;
   int m_bHideMainNext = 1;
   LONG m_lWindowedStyle = 0;
 
@@ -85,6 +94,8 @@ class CPreviewPlayer {
   bool m_bDeleteWhenIdle = false;
 
   void DecideNoVideo();
+  void LiftStop();
+  void MeasureRealEnd();
   HRESULT AttachVideoWindow();
   void ReleaseGraph();
 };

@@ -27,6 +27,24 @@ make_file conv-video.avi ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x
 # A minute of stereo tone, for stopping during the job and for the data-length bound.
 long_tone() { sox -n -r 44100 -c 2 -b 16 -t wav - synth 60 sine 300 sine 500 gain -6 | lame --quiet -b 128 - -; }
 make_file conv-long.mp3 long_tone
+# Files whose length the platform estimates from their first frames: a loud 3 s (high
+# bit rate) and a quiet 12.5 s (low), so that the estimate falls far short of the 15.5 s.
+make_file conv-loud.wav sox -n -r 44100 -c 2 -b 16 {} synth 3 whitenoise gain -6
+make_file conv-quiet.wav sox -n -r 44100 -c 2 -b 16 {} synth 12.5 sine 440 gain -40
+make_file conv-loud-quiet.wav sox conv-loud.wav conv-quiet.wav {}
+# A VBR MP3 without a length tag.
+make_file conv-untagged-vbr.mp3 lame --quiet -t -V 2 conv-loud-quiet.wav {}
+# Two CBR MP3s joined: 320 kbps, then 64 kbps (at the same sample rate).
+joined_cbr() {
+  lame --quiet -b 320 conv-loud.wav - && lame --quiet -b 64 --resample 44.1 conv-quiet.wav -
+}
+make_file conv-joined-cbr.mp3 joined_cbr
+# An AAC ADTS stream whose bit rate falls after 3 s (two ADTS streams joined).
+joined_adts() {
+  ffmpeg -loglevel error -i conv-loud.wav -c:a aac -b:a 256k -f adts - &&
+    ffmpeg -loglevel error -i conv-quiet.wav -c:a aac -b:a 32k -f adts -
+}
+make_file conv-joined-adts.aac joined_adts
 # 5.1-channel AAC: the platform's decoders here play it but cannot deliver it as a stream.
 make_file conv-surround.m4a ffmpeg -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=48000:duration=3 \
   -filter_complex "[0]asplit=6[a][b][c][d][e][f];[a][b][c][d][e][f]join=inputs=6:channel_layout=5.1" \

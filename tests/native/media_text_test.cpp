@@ -40,3 +40,10 @@ TEST(SliderScale, PositionAndTargetTruncate) {
   EXPECT_EQ(SliderTarget(600 * kReferenceTimePerSecond, 300), 300 * kReferenceTimePerSecond);
   EXPECT_EQ(SliderTarget(1000, 1), 1);  // 1.666 truncates
 }
+
+TEST(MediaEnd, OnlyAnEndASecondOrMoreAwayIsAnotherLength) {
+  EXPECT_FALSE(IsAnotherLength(80'500'000, 80'000'000));  // a decoder's delay past 8 s
+  EXPECT_FALSE(IsAnotherLength(70'000'001, 80'000'000));
+  EXPECT_TRUE(IsAnotherLength(70'000'000, 80'000'000));
+  EXPECT_TRUE(IsAnotherLength(150'470'000, 104'660'000));  // 15.05 s played of a 10.47 s estimate
+}

@@ -206,6 +206,32 @@ TEST(JobArithmetic, ProgressIsTruncatedAndCappedAt1000) {
   EXPECT_EQ(ProgressPosition(0x7FFFFFFF, 0x100000000LL), 499);  // no 32-bit overflow
 }
 
+// End at the media's end: not marked since the open, or marked at the length known.
+TEST(JobArithmetic, ARangeToTheMediasEndMayStartPastTheLengthAndHasNoBudget) {
+  const ReferenceTime length = 10 * kReferenceTimePerSecond;
+  const ConvertRequest whole{"a.mp3", "a.wav", 0, length, true};
+  const ConvertRequest pastLength{"a.mp3", "a.wav", 12 * kReferenceTimePerSecond, length, true};
+  const ConvertRequest atLength{"a.mp3", "a.wav", length, length, true};
+  const ConvertRequest marked{"a.mp3", "a.wav", 12 * kReferenceTimePerSecond, length, false};
+  EXPECT_TRUE(RangeIsValid(whole));
+  EXPECT_TRUE(RangeIsValid(pastLength));
+  EXPECT_FALSE(RangeIsValid(atLength));  // equal times stay refused
+  EXPECT_FALSE(RangeIsValid(marked));
+  EXPECT_EQ(JobBudget(whole, 176400), INT64_MAX);
+  EXPECT_EQ(JobBudget(marked, 176400), -2 * 176400);
+  EXPECT_EQ(ProgressPosition(5000, 0), 1000);  // nothing known of the length: a full bar
+  EXPECT_EQ(ProgressPosition(5000, -352800), 1000);
+}
+
+TEST(JobArithmetic, TheFarStopLetsTheDataBoundPassAndOverflowsNothing) {
+  // 2^31 - 1 bytes at 176400 a second take 12173.94 s: 12173 whole seconds and one more.
+  EXPECT_EQ(FarStopTime(0, 176400), 12174 * kReferenceTimePerSecond);
+  EXPECT_EQ(FarStopTime(5 * kReferenceTimePerSecond, 176400), 12179 * kReferenceTimePerSecond);
+  // At 8000 bytes a second, 268435.46 s; a rate of 0 counts as 1.
+  EXPECT_EQ(FarStopTime(0, kLowestPcmBytesPerSec), 268436 * kReferenceTimePerSecond);
+  EXPECT_EQ(FarStopTime(0, 0), 2147483648LL * kReferenceTimePerSecond);
+}
+
 TEST(JobArithmetic, BarFillRoundsToTheNearestPixelAsTheBarDoes) {
   EXPECT_EQ(BarFillPixels(0, 406), 0);
   EXPECT_EQ(BarFillPixels(1, 406), 0);     // 0.406

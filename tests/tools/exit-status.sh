@@ -164,6 +164,40 @@ close_then_end() {
 run "the session's end while a close waits for the job's box" close_then_end
 expect_stored_output closing.wav
 
+# Two copies of the program convert to one path. While the first writes it (held at a step
+# of its job), the second is refused in words, and the first's WAV comes out as the same
+# conversion alone gave it (whole.wav).
+shared="$out/shared.wav"
+wine "$program" </dev/null >/dev/null 2>&1 &
+first=$!
+if drive wait && drive open "$(winpath "$media/conv-long.mp3")" && drive settext "$IDC_OUTPUT_FILE" "$(winpath "$shared")" &&
+  drive click Sonbrel "$IDC_CONVERT" && drive hold "$(winpath "$shared")"; then
+  wine "$program" </dev/null >/dev/null 2>&1 &
+  second=$!
+  drive wait && drive open "$(winpath "$media/conv-stereo44.mp3")" &&
+    drive settext "$IDC_OUTPUT_FILE" "$(winpath "$shared")" && drive click Sonbrel "$IDC_CONVERT"
+  said=$(wine "$build/sonbrel-drive.exe" boxtext Error </dev/null 2>/dev/null | tr -d '\r')
+  if [ "$said" = "Can not open $(winpath "$shared")" ]; then
+    echo "ok: the second copy says: $said"
+  else
+    echo "FAILED: the second copy's job to the path the first writes said: \"$said\""
+    failed=1
+  fi
+  drive click Error 1 && drive waitidle && drive key 0 "$VK_ESCAPE" || kill "$second"
+  wait "$second"
+else
+  echo "FAILED: the first copy's job could not be held"
+  failed=1
+fi
+drive release && drive waitidle && drive key 0 "$VK_ESCAPE" || kill "$first"
+wait "$first"
+if cmp -s "$shared" "$out/whole.wav"; then
+  echo "ok: the first copy's WAV is the conversion alone, byte for byte"
+else
+  echo "FAILED: the first copy's WAV differs from the conversion alone"
+  failed=1
+fi
+
 # The output is a pipe that nobody reads: the worker's write never returns. The holder
 # says "full" once a write waits on it.
 wine "$build/sonbrel-drive.exe" pipe sonbrel-exit-stuck 90 </dev/null >"$out/pipe.log" 2>&1 &

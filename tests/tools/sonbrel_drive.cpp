@@ -23,6 +23,12 @@
 //                                 system sends them) the moment the job is seen going on
 //   sonbrel-drive pipe NAME SECONDS         holds \\.\pipe\NAME open for writers and never reads it;
 //                                 prints "full" once a write waits on it
+//   sonbrel-drive hold PATH       once the job has begun, holds the main window's thread, so that
+//                                 the job waits at its next step with PATH open; the window is then
+//                                 titled "Sonbrel (held)". Fails unless PATH is then open for writing
+//                                 and a reader that lets writers be can still open it
+//   sonbrel-drive release         lets the held window go on, titled "Sonbrel" again
+//   sonbrel-drive boxtext TITLE   prints the text of message box TITLE
 // Exit code 0 on success, 1 when the window or a dialog did not show up, 2 for bad usage.
 #include <windows.h>
 #include <commctrl.h>
@@ -147,6 +153,53 @@ int OnWindow(int argc, char** argv) {
   return 0;
 }
 
+constexpr char kHeldTitle[] = "Sonbrel (held)";
+
+bool CanOpenForReading(const char* path, DWORD share) {
+  HANDLE file = CreateFileA(path, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+HANDLE OpenWindowThread(HWND window) {
+  return OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(window, nullptr));
+}
+
+int Hold(HWND main, const char* path) {
+  if (!WaitUntil(kPatienceMs, [main] { return ProgressPos(main) > 0; })) {
+    std::fprintf(stderr, "the job did not begin\n");
+    return 1;
+  }
+  SetWindowTextA(main, kHeldTitle);
+  HANDLE thread = OpenWindowThread(main);
+  if (!thread || SuspendThread(thread) == static_cast<DWORD>(-1)) return 1;
+  CloseHandle(thread);
+  // A writer holds the file when a reader that lets no one write cannot open it.
+  if (CanOpenForReading(path, FILE_SHARE_READ)) {
+    std::fprintf(stderr, "the job no longer writes %s\n", path);
+    return 1;
+  }
+  if (!CanOpenForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE)) {
+    std::fprintf(stderr, "a reader cannot open %s while the job writes it\n", path);
+    return 1;
+  }
+  return 0;
+}
+
+int Release() {
+  HWND held = FindWindowA(nullptr, kHeldTitle);
+  HANDLE thread = held ? OpenWindowThread(held) : nullptr;
+  if (!thread) {
+    std::fprintf(stderr, "no window is held\n");
+    return 1;
+  }
+  ResumeThread(thread);
+  CloseHandle(thread);
+  SetWindowTextA(held, "Sonbrel");
+  return 0;
+}
+
 int Open(HWND main, const char* path) {
   const std::string before = TitleLine(main);
   Press(main, IDC_OPEN);
@@ -207,11 +260,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: sonbrel-drive wait | open <path> | play | title <text> | gettitle | "
                  "waitfor|close TITLE [seconds] | click TITLE ID [seconds] | key ID VK | settext ID TEXT | "
                  "waitprogress [seconds] | waitidle [seconds] | press ID | send ID | waitdisabled ID [seconds] | cancelend [end] | "
-                 "pipe NAME SECONDS\n");
+                 "pipe NAME SECONDS | hold PATH | release | boxtext TITLE\n");
     return 2;
   }
   const std::string command = argv[1];
   if (command == "waitfor" || command == "click" || command == "close") return OnWindow(argc, argv);
+  if (command == "release") return Release();
+  if (command == "boxtext" && argc == 3) {
+    HWND box = WaitForTitle(argv[2], 20);
+    if (!box) return 1;
+    std::printf("%s\n", Text(GetDlgItem(box, kMessageBoxText)).c_str());
+    return 0;
+  }
   if (command == "pipe" && argc == 4) {
     // A file whose writes stop returning once its small buffer is full.
     const std::string name = std::string("\\\\.\\pipe\\") + argv[2];
@@ -238,6 +298,7 @@ int main(int argc, char** argv) {
   }
   if (command == "wait") return 0;
   if (command == "open" && argc == 3) return Open(main, argv[2]);
+  if (command == "hold" && argc == 3) return Hold(main, argv[2]);
   if (command == "play") {
     Press(main, IDC_PLAY);
     return 0;

@@ -167,6 +167,43 @@ TEST_F(ConvertOutputTest, NamesInAnyScriptConvertIntoTheirOwnFolder) {
   });
 }
 
+// Files whose length the platform estimates from their first frames, a loud 3 s and a
+// quiet 12.5 s each (tests/media/convert.sh): the estimate falls far short of their end.
+constexpr double kBytesPerSecond = 176400;  // 44.1 kHz 16-bit stereo
+
+TEST_F(ConvertOutputTest, TheWholeRangeOfAFileWhoseLengthIsAnEstimateGivesAllOfIt) {
+  // With the bytes ffmpeg decodes from each: 15.5 s and the encoder's delay and padding.
+  const struct {
+    const char* media;
+    double bytes;
+    bool exactDecoder;  // the reader compares the samples of an MP3; an AAC decoder dithers
+  } files[] = {{"conv-untagged-vbr.mp3", 2741760, true},
+               {"conv-joined-cbr.mp3", 2746368, true},
+               {"conv-joined-adts.aac", 2748416, false}};
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.media);
+    const auto wav = Convert(f.media, (WithoutExtension(f.media) + ".wav").c_str(), 0, -1, f.exactDecoder);
+    ASSERT_GE(wav.size(), 44u);
+    EXPECT_NEAR(U32(wav, 40), f.bytes, 0.05 * kBytesPerSecond);
+  }
+}
+
+TEST_F(ConvertOutputTest, RangesPastTheLengthEstimateReachTheirEnd) {
+  // The untagged VBR file's length shows as 10 s. From 2 s to 13 s: 11 s at 176400 bytes a
+  // second are 1940400 bytes, and the job passes that by less than a buffer.
+  const auto marked = Convert("conv-untagged-vbr.mp3", "untagged-range.wav", 20'000'000, 130'000'000);
+  ASSERT_GE(marked.size(), 44u);
+  EXPECT_GE(U32(marked, 40), 1940400u);
+  EXPECT_LT(U32(marked, 40), 1940400u + 5000);
+  // From 12 s, past the length shown, with End left at the media's end: the last 3.54 s
+  // (of 15.54, as ffmpeg decodes it). A steady tone, against which the reader cannot align
+  // another decoding: the length alone is compared.
+  const auto tail = Convert("conv-untagged-vbr.mp3", "untagged-tail.wav", 0, -1, false,
+                            [](CConverterDlg& dlg) { dlg.m_rtStart = 120'000'000; });
+  ASSERT_GE(tail.size(), 44u);
+  EXPECT_NEAR(U32(tail, 40), 3.54 * kBytesPerSecond, 0.25 * kBytesPerSecond);
+}
+
 namespace {
 // The job fills large samples but ends its file where 5000-byte samples end it: the same
 // range converted with both sizes gives the same bytes.

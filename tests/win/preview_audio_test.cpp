@@ -255,6 +255,40 @@ TEST_F(PreviewAudioTest, PlayingToTheEndStopsRewindsAndPlaysAgain) {
   });
 }
 
+// An MP3 without a length tag, whose length the platform estimates as 10.7 s of its 15.5
+// from its loud first 3 s (tests/media/convert.sh).
+TEST_F(PreviewAudioTest, PlayingGoesOnPastTheLengthEstimateToTheRealEnd) {
+  CConverterDlg dlg;
+  dlg.m_nPositionPollMs = kTestPollMs;
+  RunAsMainWindow(dlg, [&](HWND h) {
+    PositionWatch watch;
+    dlg.OpenMediaFile(TestMedia("conv-untagged-vbr.mp3"));
+    ASSERT_NE(g_pPlayer, nullptr);
+    ASSERT_TRUE(watch.WaitTicks(1));
+    ASSERT_LT(g_pPlayer->m_rtStop, 11 * kSecond) << "the length is no estimate here";
+    EXPECT_EQ(dlg.m_nDurationSec, 10);
+    ReleaseSliderAt(h, 540);  // 9.6 s
+    Click(h, IDC_PLAY);
+    // Past the estimate: the clock shows the position, the slider stays at its end.
+    ASSERT_TRUE(PumpUntil([&] { return !watch.ticks.empty() && watch.ticks.back().position > 115 * kSecond / 10; },
+                          10000));
+    const std::string title = ItemText(h, IDC_TITLE);
+    ASSERT_EQ(title.size(), 43u) << title;  // "conv-untagged-vbr.mp3   00:00:1x / 00:00:10"
+    EXPECT_EQ(title.substr(0, 24) + title.substr(32), "conv-untagged-vbr.mp3    / 00:00:10");
+    EXPECT_GE(title.substr(24, 8), "00:00:11") << title;
+    EXPECT_EQ(SendMessageA(GetDlgItem(h, IDC_SLIDER), TBM_GETPOS, 0, 0), 600);
+    // At the real end the preview stops; from then on the length and the scale are the real ones.
+    ASSERT_TRUE(PumpUntil([] { return State() == StateStopped; }, 10000));
+    ASSERT_TRUE(watch.WaitTicks(1));
+    EXPECT_EQ(dlg.m_nDurationSec, 15);
+    EXPECT_EQ(ItemText(h, IDC_TITLE), "conv-untagged-vbr.mp3   00:00:00 / 00:00:15");
+    EXPECT_EQ(ItemText(h, IDC_END_CLOCK), "00:00:15") << "End, never marked, is the media's end";
+    // The end of 15.54 s, as measured by playing: the last poll and the time played since.
+    EXPECT_GE(g_pPlayer->m_rtStop, 152 * kSecond / 10);
+    EXPECT_LT(g_pPlayer->m_rtStop, 16 * kSecond);
+  });
+}
+
 TEST_F(PreviewAudioTest, EveryButtonWithoutMediaDoesNothing) {
   CConverterDlg dlg;
   RunAsMainWindow(dlg, [&](HWND h) {
