@@ -22,7 +22,9 @@ echo "== Native unit tests with assertions on =="
 ctest --test-dir "$NATIVE_ASSERTS_BUILD" --output-on-failure -j "$(nproc)" 2>&1 |
   tee "$logs/native-asserts.log" || status=1
 echo "== Windows tests under Wine =="
-ctest --test-dir "$WIN_BUILD" --output-on-failure "$@" 2>&1 | tee "$logs/win.log" || status=1
+# In parallel where they share nothing: the tests declare the display, settings and
+# folders they share (RESOURCE_LOCK), and those run one at a time.
+ctest --test-dir "$WIN_BUILD" --output-on-failure -j "$(nproc)" "$@" 2>&1 | tee "$logs/win.log" || status=1
 
 # One closing line for all the runs: "N passed, N failed, N skipped". CTest counts a
 # skipped test among the passed ones and lists it under the tests that did not run.
