@@ -5,7 +5,6 @@
 #include <mmreg.h>
 #include <share.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -53,9 +52,7 @@ void ReachRangeEnd(IMultiMediaStream* stream, const ConvertRequest& job, std::ui
     return;
   LONGLONG stop = 0;
   if (FAILED(seeking->GetStopPosition(&stop)) || (!job.endAtMediaEnd && job.end < stop)) return;
-  LONGLONG current = 0;
-  LONGLONG farStop = std::max<LONGLONG>(stop, FarStopTime(job.start, avgBytesPerSec));
-  seeking->SetPositions(&current, AM_SEEKING_AbsolutePositioning, &farStop, AM_SEEKING_AbsolutePositioning);
+  StopNoEarlierThan(seeking.Get(), FarStopTime(job.start, avgBytesPerSec));
 }
 }  // namespace
 

@@ -20,6 +20,15 @@ HRESULT CreateMultiMediaStream(ComPtr<IAMMultiMediaStream>& stream) {
 
 HRESULT CreateAudioData(ComPtr<IAudioData>& data) { return CreateInProc(CLSID_AMAudioData, data); }
 
+HRESULT StopNoEarlierThan(IMediaSeeking* seeking, LONGLONG farStop) {
+  LONGLONG stop = 0;
+  const HRESULT hr = seeking->GetStopPosition(&stop);
+  if (FAILED(hr)) return hr;
+  LONGLONG current = 0;
+  if (stop > farStop) farStop = stop;
+  return seeking->SetPositions(&current, AM_SEEKING_AbsolutePositioning, &farStop, AM_SEEKING_AbsolutePositioning);
+}
+
 HRESULT SampleFiller::Fill(IAudioStreamSample* sample, HANDLE event) {
   if (!m_synchronous) {
     const HRESULT hr = sample->Update(0, event, nullptr, 0);

@@ -24,6 +24,11 @@ HRESULT CreateFilterGraph(ComPtr<IGraphBuilder>& graph);
 HRESULT CreateMultiMediaStream(ComPtr<IAMMultiMediaStream>& stream);
 HRESULT CreateAudioData(ComPtr<IAudioData>& data);
 
+// Plays from the start to farStop, or to the graph's own stop where that lies further:
+// the platform stops at its estimate of the length, which for some files falls far
+// short of their end. Media time.
+HRESULT StopNoEarlierThan(IMediaSeeking* seeking, LONGLONG farStop);
+
 // Fills a sample's buffer once and returns when it is full (or the stream has ended).
 // Asks for completion through the event; a platform that does not implement that
 // (E_NOTIMPL) is asked synchronously instead, then and for the rest of the stream.

@@ -1,6 +1,5 @@
 #include "preview/PreviewPlayer.h"
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -164,13 +163,7 @@ HRESULT CPreviewPlayer::AttachVideoWindow() {
 // their first frames that falls far short of their end: the stop goes as far as any job
 // could convert, and playing ends where the media does.
 void CPreviewPlayer::LiftStop() {
-  InMediaTime(pMS.Get(), [&] {
-    LONGLONG current = 0;
-    LONGLONG stop = 0;
-    pMS->GetStopPosition(&stop);
-    LONGLONG farStop = std::max<LONGLONG>(stop, FarStopTime(0, kLowestPcmBytesPerSec));
-    return pMS->SetPositions(&current, AM_SEEKING_AbsolutePositioning, &farStop, AM_SEEKING_AbsolutePositioning);
-  });
+  InMediaTime(pMS.Get(), [&] { return StopNoEarlierThan(pMS.Get(), FarStopTime(0, kLowestPcmBytesPerSec)); });
 }
 
 void CPreviewPlayer::DecideNoVideo() {
