@@ -25,19 +25,17 @@ readonly VK_RETURN=13 VK_ESCAPE=27 IDC_CONVERT=1000 IDC_OPEN=1001 IDC_PLAY=1007 
 failed=0
 
 # start NAME ACTION...: starts the program and runs the actions; status is then its exit
-# status (143: still running after a minute, and killed).
+# status (124: still running after a minute, and killed). The time-out goes with the
+# process: a watchdog left sleeping would hold the test's output open, and CTest waits
+# for that.
 start() {
   local name="$1"
   shift
-  wine "$program" </dev/null >/dev/null 2>&1 &
+  timeout 60 wine "$program" </dev/null >/dev/null 2>&1 &
   local pid=$!
-  (sleep 60 && kill "$pid" 2>/dev/null) &
-  local watchdog=$!
   drive wait && "$@" || echo "$name: could not drive the program" >&2
   wait "$pid"
   status=$?
-  kill "$watchdog" 2>/dev/null
-  wait "$watchdog" 2>/dev/null
 }
 
 # run NAME ACTION...: as start, expecting exit status 0.
@@ -214,7 +212,7 @@ seconds=$(echo "$(date +%s.%N) - $closed_at" | bc -l | cut -c1-4)
 kill "$pipe_holder" 2>/dev/null
 # The stuck worker's stream cannot be released, and Wine's own teardown faults under a
 # live stream (status 139), although the program asks for exit code 0.
-if [ "$status" -eq 143 ]; then
+if [ "$status" -eq 124 ]; then
   echo "FAILED: close during a job stuck in a write: the process did not end"
   failed=1
 else

@@ -117,10 +117,13 @@ Press PressAtPhase(PositionWatch& watch, HWND h, int id, DWORD phaseMs) {
 }
 }  // namespace
 
-// Marks pressed at several moments of the once-a-second poll while a tune plays: the
-// WAV holds the time between the two presses. Paused, a mark is the paused position.
+// Marks pressed at several moments of the position poll while a tune plays: the WAV
+// holds the time between the two presses. A mark taken from the last poll would be off by
+// the phase at its press, 80 ms or more in each trial. Paused, a mark is the paused
+// position.
 TEST_F(PreviewAudioTest, MarksTakeThePositionAtThePress) {
   CConverterDlg dlg;
+  dlg.m_nPositionPollMs = kTestPollMs;
   RunAsMainWindow(dlg, [&](HWND h) {
     PositionWatch watch;
     const std::string folder = TempFolder("marks");
@@ -128,7 +131,8 @@ TEST_F(PreviewAudioTest, MarksTakeThePositionAtThePress) {
     ASSERT_TRUE(watch.WaitTicks(1));
     Click(h, IDC_PLAY);
     // Each button pressed at each of three phases of the poll.
-    const DWORD phases[][2] = {{0, 500}, {500, 900}, {900, 0}};
+    const DWORD half = kTestPollMs / 2, late = kTestPollMs * 9 / 10;
+    const DWORD phases[][2] = {{0, half}, {half, late}, {late, 0}};
     for (int i = 0; i < 3; ++i) {
       ASSERT_TRUE(watch.WaitTicks(1));
       const Press start = PressAtPhase(watch, h, IDC_START_TIME, phases[i][0]);
