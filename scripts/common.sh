@@ -98,12 +98,27 @@ ensure_wineprefix() {
   ) 9>"$WINEPREFIX.lock"
 }
 
-# Keeps one Wine server and its services running for a series of programs. They are
-# started here, detached from any output pipe, so that a runner reading a program's
-# output (CTest) does not wait for them to end.
+# Keeps one Wine server, its services and the desktop's process running for a series of
+# programs. They are started here, detached from any output pipe, so that a runner
+# reading a program's output (CTest) does not wait for them to end. Left to the first
+# program that shows a window, the desktop's process would keep that program's output
+# open for as long as any other program of the session runs.
 start_wine_session() {
   wineserver -p 2>/dev/null || true  # one may be running already, from an earlier script
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+  wine explorer.exe /desktop >/dev/null 2>&1 </dev/null &  # a second one ends at once
+  local _
+  for _ in $(seq 100); do desktop_running && return 0; sleep 0.1; done
+  echo "The Wine desktop did not start" >&2
+}
+
+# Whether this prefix's desktop process runs.
+desktop_running() {
+  local pid
+  for pid in $(pgrep -f 'explorer.exe /desktop'); do
+    grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null && return 0
+  done
+  return 1
 }
 
 # Starts Xvfb when there is no display; sets DISPLAY.
