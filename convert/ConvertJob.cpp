@@ -11,6 +11,7 @@
 #include "mainwnd/ConverterDlg.h"
 #include "media/DirectShow.h"
 #include "media/MediaPaths.h"
+#include "media/PcmAdapterFilter.h"
 #include "winfw/ComInit.h"
 #include "winfw/Mbcs.h"
 
@@ -235,7 +236,7 @@ HRESULT CConverterDlg::OpenMediaStream(const char* path, IMultiMediaStream** str
   amStream->Initialize(STREAMTYPE_READ, AMMSF_NOGRAPHTHREAD, nullptr);
   amStream->AddMediaStream(nullptr, &MSPID_PrimaryAudio, 0, nullptr);
   // Not run yet: the writer may move the stream's stop first (see ReachRangeEnd).
-  hr = amStream->OpenFile(widePath, 0);
+  hr = OpenFileWithPcmAdapter(amStream.Get(), widePath);
   if (SUCCEEDED(hr)) hr = amStream->QueryInterface(IID_IMultiMediaStream, reinterpret_cast<void**>(stream));
   return hr;
 }

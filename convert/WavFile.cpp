@@ -21,32 +21,10 @@ bool WriteUint32At(std::FILE* file, long offset, std::uint32_t value) {
 }
 }  // namespace
 
-namespace {
-// The sub-format GUIDs of the extensible record share these last 14 bytes; their first
-// two bytes are the plain format tag.
-constexpr unsigned char kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                              0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-constexpr std::size_t kExtraSizeOffset = 16;
-constexpr std::size_t kExtensionSize = 22;
-constexpr std::size_t kSubFormatOffset = 24;
-
-std::uint16_t Uint16At(const unsigned char* bytes, std::size_t offset) {
-  return static_cast<std::uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
-}
-
-// The plain tag that an extensible record's sub-format stands for; 0 when it has none.
-std::uint16_t SubFormatTag(const unsigned char* reported, std::size_t size) {
-  if (size < kReportedFormatRoom || Uint16At(reported, kExtraSizeOffset) < kExtensionSize) return 0;
-  const unsigned char* subFormat = reported + kSubFormatOffset;
-  if (std::memcmp(subFormat + 2, kSubFormatTail, sizeof(kSubFormatTail)) != 0) return 0;
-  return Uint16At(subFormat, 0);
-}
-}  // namespace
-
 bool HeaderFormatRecord(const unsigned char* reported, std::size_t size, unsigned char record[kPcmFormatRecordSize]) {
   if (size < kPcmFormatRecordSize) return false;
-  std::uint16_t tag = Uint16At(reported, 0);
-  if (tag == kFormatTagExtensible) tag = SubFormatTag(reported, size);
+  std::uint16_t tag = FormatTag(reported);
+  if (tag == kFormatTagExtensible) tag = ExtensibleSubFormatTag(reported, size);
   if (tag != kFormatTagPcm && tag != kFormatTagIeeeFloat) return false;
   std::memcpy(record, reported, kPcmFormatRecordSize);
   record[0] = static_cast<unsigned char>(tag);

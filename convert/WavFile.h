@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "media/WaveFormat.h"
+
 constexpr std::size_t kWavHeaderSize = 44;
 constexpr std::size_t kPcmFormatRecordSize = 16;
 
@@ -17,13 +19,6 @@ extern const unsigned char g_wavHeader[kWavHeaderSize];
 constexpr long kDataLengthOffset = 40;
 constexpr long kRiffLengthOffset = 4;
 constexpr long kFormatOffset = 20;
-
-// The format as an audio stream reports it: a WAVEFORMATEX (18 bytes) and, when its tag
-// is the extensible one, the extension after it (valid bits, channel mask, sub-format).
-constexpr std::size_t kReportedFormatRoom = 40;
-constexpr std::uint16_t kFormatTagPcm = 1;
-constexpr std::uint16_t kFormatTagIeeeFloat = 3;
-constexpr std::uint16_t kFormatTagExtensible = 0xFFFE;
 
 // The header's 16-byte format record for a reported format (size bytes at reported):
 // PCM and IEEE float as they are; the extensible tag becomes its sub-format's tag, PCM

@@ -45,11 +45,30 @@ joined_adts() {
     ffmpeg -loglevel error -i conv-quiet.wav -c:a aac -b:a 32k -f adts -
 }
 make_file conv-joined-adts.aac joined_adts
-# 5.1-channel AAC: the platform's decoders here play it but cannot deliver it as a stream.
-make_file conv-surround.m4a ffmpeg -loglevel error -y -f lavfi -i sine=frequency=440:sample_rate=48000:duration=3 \
-  -filter_complex "[0]asplit=6[a][b][c][d][e][f];[a][b][c][d][e][f]join=inputs=6:channel_layout=5.1" \
-  -c:a aac -b:a 192k {}
+# Films' sound tracks of many channels, each channel a tone of its own (the low one on the
+# low-frequency channel), so that a channel out of its place shows. ffmpeg's order is the
+# WAVE order: front left, front right, centre, low frequency, back left, back right, then
+# side left and side right.
+channel_tones() {  # channel_tones LAYOUT CHANNEL... : a 4 s filter graph of one tone a channel
+  local layout=$1 graph="" map="" i=0 freqs=(400 600 800 60 1000 1200 1400 1600) ch
+  shift
+  for ch in "$@"; do
+    graph+="sine=frequency=${freqs[$i]}:sample_rate=48000:duration=4[t$i];"
+    map+="${map:+|}$i.0-$ch"
+    i=$((i + 1))
+  done
+  for ((j = 0; j < i; j++)); do graph+="[t$j]"; done
+  echo "${graph}join=inputs=$i:channel_layout=$layout:map=$map"
+}
+make_file conv-surround-ac3.mkv ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=25:duration=4 \
+  -f lavfi -i "$(channel_tones 5.1 FL FR FC LFE BL BR)" -map 0:v -map 1:a -c:v mpeg4 -c:a ac3 -b:a 384k {}
+# A 7.1 mix as PCM, which converts byte for byte the same every time.
+make_file conv-surround71.wav ffmpeg -loglevel error -y -f lavfi -i "$(channel_tones 7.1 FL FR FC LFE BL BR SL SR)" \
+  -c:a pcm_s16le {}
 # Bad input.
+# A video with no sound track: it plays, but there is no audio to convert.
+make_file conv-no-sound.avi ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=10 -t 3 \
+  -c:v mjpeg -q:v 5 {}
 # Ogg Vorbis whose audio pages are zeros: its header pages (granule position 0) and its
 # last page stay, so that its length still reads 20 s, but the decoders deliver nothing.
 damaged_vorbis() {

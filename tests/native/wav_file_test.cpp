@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <string>
@@ -182,6 +183,42 @@ TEST(WavFormat, ExtensibleBecomesItsSubFormatsTagAndAnythingElseIsRefused) {
   auto shortReport = ext;
   shortReport.resize(18);  // the platform gave no room for the extension
   EXPECT_EQ(RecordFor(shortReport), "refused");
+}
+
+TEST(WavFormat, ManyChannelsOfExtensiblePcmBecomePlainPcmOfTheSameFormat) {
+  auto ext = Reported(kFormatTagExtensible, kFormatTagPcm);
+  const unsigned char bytesPerSec[4] = {0x00, 0x94, 0x11, 0x00};  // 48000 x 24, as the block says
+  std::copy(bytesPerSec, bytesPerSec + 4, ext.begin() + 8);
+  const auto plainFor = [](const std::vector<unsigned char>& reported) {
+    unsigned char plain[kPlainFormatSize] = {};
+    if (!PlainPcmForManyChannels(reported.data(), reported.size(), plain)) return std::string("refused");
+    return std::string(plain, plain + sizeof(plain));
+  };
+  std::string expected(ext.begin(), ext.begin() + kPlainFormatSize);
+  expected[0] = 1;  // PCM
+  expected[1] = 0;
+  expected[16] = 0;  // no extension follows
+  EXPECT_EQ(plainFor(ext), expected);
+
+  EXPECT_EQ(plainFor(Reported(kFormatTagExtensible, kFormatTagIeeeFloat)), "refused");  // samples of another kind
+  auto stereo = ext;  // the stream takes one or two channels as they come
+  const unsigned char stereoBytesPerSec[4] = {0x00, 0xDC, 0x05, 0x00};  // 48000 x 8
+  std::copy(stereoBytesPerSec, stereoBytesPerSec + 4, stereo.begin() + 8);
+  stereo[2] = 2;
+  stereo[12] = 8;
+  EXPECT_EQ(plainFor(stereo), "refused");
+  auto plain = ext;
+  plain[0] = 1;
+  plain[1] = 0;
+  EXPECT_EQ(plainFor(plain), "refused");
+  auto badBlock = ext;  // a block that its channels and sample size do not give
+  badBlock[12] = 18;
+  EXPECT_EQ(plainFor(badBlock), "refused");
+  auto badRate = ext;  // bytes a second that the rate and block do not give
+  badRate[9] = 0x65;
+  EXPECT_EQ(plainFor(badRate), "refused");
+  ext.resize(kPlainFormatSize);
+  EXPECT_EQ(plainFor(ext), "refused");
 }
 
 TEST(JobArithmetic, BudgetIsTruncatedDoublePrecision) {

@@ -266,8 +266,8 @@ TEST_F(ConvertBadInputTest, OutputPathOver259CharactersIsRefusedBeforeAJobStarts
   });
 }
 
-TEST_F(ConvertBadInputTest, AudioThatCannotBeStreamedIsReportedAndAnOldOutputStaysAsItWas) {
-  const std::string out = Out("surround.wav");
+TEST_F(ConvertBadInputTest, AVideoWithoutSoundIsReportedAndAnOldOutputStaysAsItWas) {
+  const std::string out = Out("no-sound.wav");
   const std::string oldWav = TestMedia("conv-stereo44.wav");
   for (const bool replacing : {false, true}) {
     SCOPED_TRACE(replacing ? "replacing an old output" : "no old output");
@@ -279,7 +279,7 @@ TEST_F(ConvertBadInputTest, AudioThatCannotBeStreamedIsReportedAndAnOldOutputSta
     std::string media;
     std::vector<ModalAnswerer::Seen> boxes;
     RunAsMainWindow(dlg, [&](HWND h) {
-      ASSERT_TRUE(OpenMedia(h, TestMedia("conv-surround.m4a")).empty());
+      ASSERT_TRUE(OpenMedia(h, TestMedia("conv-no-sound.avi")).empty());
       media = dlg.m_szMediaPath;
       SetOutput(h, out);
       ModalAnswerer answers;

@@ -20,10 +20,15 @@ class ConvertOutputTest : public ::testing::Test {
   void SetUp() override { PrepareApp(); }
 };
 
-// One line per converted file: wav, media, start and end in reference time (end -1: whole file).
-void AddToManifest(const std::string& wav, const std::string& media, ReferenceTime start, ReferenceTime end) {
+// One line per converted file: wav, media, start and end in reference time (end -1: whole
+// file), and "other-decoder" where the platform decodes the media with another decoder than
+// ffmpeg's (see check_wav.py).
+void AddToManifest(const std::string& wav, const std::string& media, ReferenceTime start, ReferenceTime end,
+                   bool otherDecoder) {
   std::ofstream manifest(OutputFolder("output") + "\\manifest.txt", std::ios::app);
-  manifest << UnixPath(wav) << '\t' << UnixPath(media) << '\t' << start << '\t' << end << '\n';
+  manifest << UnixPath(wav) << '\t' << UnixPath(media) << '\t' << start << '\t' << end;
+  if (otherDecoder) manifest << "\tother-decoder";
+  manifest << '\n';
 }
 
 
@@ -32,7 +37,7 @@ void AddToManifest(const std::string& wav, const std::string& media, ReferenceTi
 // prepare, if given, sets the dialog up just before Convert.
 std::vector<unsigned char> ConvertFile(const std::string& media, const std::string& out, ReferenceTime start = 0,
                       ReferenceTime end = -1, bool compareSamples = true,
-                      const std::function<void(CConverterDlg&)>& prepare = {}) {
+                      const std::function<void(CConverterDlg&)>& prepare = {}, bool otherDecoder = false) {
   DeleteFileA(out.c_str());
   const bool wholeFile = end < 0;
   CConverterDlg dlg;
@@ -56,15 +61,16 @@ std::vector<unsigned char> ConvertFile(const std::string& media, const std::stri
   });
   std::vector<unsigned char> bytes = ReadBytes(out);
   ExpectCompleteWav(bytes);
-  if (compareSamples) AddToManifest(out, media, start, wholeFile ? -1 : end);
+  if (compareSamples) AddToManifest(out, media, start, wholeFile ? -1 : end, otherDecoder);
   return bytes;
 }
 
 // A test media file converted into the conversion tests' output folder.
 std::vector<unsigned char> Convert(const char* mediaName, const char* outName, ReferenceTime start = 0, ReferenceTime end = -1,
-                  bool compareSamples = true, const std::function<void(CConverterDlg&)>& prepare = {}) {
+                  bool compareSamples = true, const std::function<void(CConverterDlg&)>& prepare = {},
+                  bool otherDecoder = false) {
   return ConvertFile(TestMedia(mediaName), OutputFolder("output") + "\\" + outName, start, end, compareSamples,
-                     prepare);
+                     prepare, otherDecoder);
 }
 
 std::string WithoutExtension(const std::string& name) { return name.substr(0, name.rfind('.')); }
@@ -80,6 +86,7 @@ struct FormatCase {
   std::uint32_t rate;
   int bits;
   bool oddLength;  // 8-bit mono with an odd number of samples: no pad byte
+  bool otherDecoder = false;  // the platform's decoder is not ffmpeg's (see check_wav.py)
 };
 void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
 class FormatTest : public ConvertOutputTest, public ::testing::WithParamInterface<FormatCase> {};
@@ -87,7 +94,7 @@ class FormatTest : public ConvertOutputTest, public ::testing::WithParamInterfac
 
 TEST_P(FormatTest, TheWholeFileConvertsToPcmOfItsFormat) {
   const FormatCase& c = GetParam();
-  const auto wav = Convert(c.media, c.wav);
+  const auto wav = Convert(c.media, c.wav, 0, -1, true, {}, c.otherDecoder);
   ASSERT_GE(wav.size(), 44u);
   EXPECT_EQ(U16(wav, 20), 1);  // PCM
   if (c.channels) {
@@ -117,7 +124,11 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"TheSampleWithARussianNameANewcomerConverts", u8"Пример речи.mp3", "sample-ru.wav", 0,
                                  0, 0, false},
                       FormatCase{"TheSampleVideoANewcomerConverts", "sample-video.avi", "sample-video.wav", 2, 44100,
-                                 16, false}),
+                                 16, false},
+                      // Every channel, each in its place: check_wav.py compares them one by one.
+                      FormatCase{"FiveOneAc3OfAFilm", "conv-surround-ac3.mkv", "surround-ac3.wav", 6, 48000, 16,
+                                 false, true},
+                      FormatCase{"SevenOnePcm", "conv-surround71.wav", "surround71.wav", 8, 48000, 16, false}),
     [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ConvertOutputTest, ImaAdpcmWavConvertsToItsFullLength) {
@@ -262,5 +273,7 @@ INSTANTIATE_TEST_SUITE_P(
         SampleSizeCase{"Pcm8BitOddLengthToPastTheEnd", "conv-mono8.avi", 500 * kMs, 20000 * kMs, -1, 214987},
         SampleSizeCase{"VideoMp3InsideToInside", "preview-video.avi", 1000 * kMs, 4500 * kMs, -1, 308700},
         SampleSizeCase{"BudgetUnderOneStep", "conv-stereo44.mp3", 1000 * kMs, 1010 * kMs, -1, 1764},
-        SampleSizeCase{"StopAtAKnownStep", "conv-stereo44.mp3", 0, 4500 * kMs, 500, 793800}),
+        SampleSizeCase{"StopAtAKnownStep", "conv-stereo44.mp3", 0, 4500 * kMs, 500, 793800},
+        // Eight channels of 48 kHz: 768000 bytes a second, in frames of 16 bytes.
+        SampleSizeCase{"SevenOneInsideToInside", "conv-surround71.wav", 1000 * kMs, 2500 * kMs, -1, 1152000}),
     [](const ::testing::TestParamInfo<SampleSizeCase>& info) { return std::string(info.param.name); });
