@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "mainwnd/ConverterDlg.h"
 #include "mainwnd/MediaText.h"
+#include "media/BoundedCall.h"
 #include "winfw/Mbcs.h"
 #include "winfw/UniqueHandle.h"
 
@@ -56,14 +57,14 @@ BOOL CConverterApp::InitInstance() {
   m_pMainWnd = &dlg;
   dlg.DoModal();
   m_pMainWnd = nullptr;
-  if (dlg.WorkerLeftBehind()) EndProcess(dlg);
+  if (dlg.WorkerLeftBehind() || PlatformCallsUnderWay() > 0) EndProcess(dlg);
   return FALSE;
 }
 
 void CConverterApp::EndProcess(const CConverterDlg& dlg) {
-  // A job stuck in a platform call outlived the window: end the process now, while the
-  // dialog that its worker refers to still exists, and without unloading the media
-  // services under the worker's live stream (they fault if unloaded then).
-  if (dlg.WorkerLeftBehind()) TerminateProcess(GetCurrentProcess(), 0);
+  // A job or a duration probe stuck in a platform call outlived the window: end the
+  // process now, while the dialog that a worker refers to still exists, and without
+  // unloading the media services under a call still in them (they fault if unloaded then).
+  if (dlg.WorkerLeftBehind() || PlatformCallsUnderWay() > 0) TerminateProcess(GetCurrentProcess(), 0);
   ExitProcess(0);
 }

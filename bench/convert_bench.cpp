@@ -27,6 +27,7 @@
 #include "convert/JobArithmetic.h"
 #include "mainwnd/ConverterDlg.h"
 #include "media/DirectShow.h"
+#include "media/SampleFiller.h"
 #include "support/WinTestSupport.h"
 #include "winfw/ComInit.h"
 
@@ -84,7 +85,7 @@ int Bare(const char* path, std::uint32_t sampleBytes, const char* out = nullptr)
   ComPtr<IAudioStreamSample> sample;
   audio->CreateSample(data.Get(), 0, sample.Out());
   UniqueKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
-  SampleFiller filler;
+  SampleFiller filler(nullptr, nullptr, INFINITE);  // the bare loop: no stop, no stall bound
   UniqueStdioFile file(out ? std::fopen(out, "wb") : nullptr);
   if (file) std::setvbuf(file.Get(), nullptr, _IOFBF, 64 * 1024);  // as the job writes
   long long bytes = 0, buffers = 0, shortFills = 0;

@@ -4,14 +4,16 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "app/ConverterApp.h"
 #include "convert/JobArithmetic.h"
 #include "convert/JobMessages.h"
 #include "mainwnd/ConverterDlg.h"
+#include "media/BoundedCall.h"
 #include "media/DirectShow.h"
 #include "media/MediaPaths.h"
-#include "media/PcmAdapterFilter.h"
+#include "media/AudioPassFilter.h"
 #include "winfw/ComInit.h"
 #include "winfw/Mbcs.h"
 
@@ -20,6 +22,8 @@ constexpr char kNoMedia[] = "Please open a Media file first!";
 constexpr char kBadRange[] = "The Start Time is bigger than the End Time!";
 constexpr char kReplaceQuestion[] = "%s exists. Do you want to replace it?";
 constexpr char kNoThread[] = "can not begin thread!";
+constexpr char kStillFinishing[] =
+    "The previous conversion is still finishing. Please press Convert again in a moment.";
 constexpr char kMediaPathTooLong[] = "The media file's path is too long to convert.";
 constexpr char kOutputPathTooLong[] = "The output file's path is too long.";
 constexpr char kOutputIsMedia[] =
@@ -75,7 +79,13 @@ void CConverterDlg::OnConvert() {
     SetDlgItemText(IDC_CONVERT, "Convert");
     return;
   }
-  if (JobActive()) return;  // a job is finishing; never two at once
+  // A stopped job is finishing: its worker ends within moments, and this press starts
+  // the next job then. Never two at once.
+  if (JobActive() && !StopConversionAndWait()) {
+    MessageBox(kStillFinishing, "Error", MB_OK);
+    return;
+  }
+  if (!SessionOpen()) return;  // the window may have begun to end meanwhile
 
   UpdateData(TRUE);
   ConvertRequest request = CurrentRequest();
@@ -113,6 +123,7 @@ void CConverterDlg::OnConvert() {
 bool CConverterDlg::BeginJob() {
   JobState idle = JobState::Idle;
   if (!m_nJobState.compare_exchange_strong(idle, JobState::Starting)) return false;
+  ResetEvent(m_hJobStop.Get());
   m_bStopped = 0;
   return true;
 }
@@ -127,6 +138,7 @@ bool CConverterDlg::RequestJobStop() {
   while (state == JobState::Starting || state == JobState::Running) {
     if (m_nJobState.compare_exchange_weak(state, JobState::Stopping)) {
       m_bStopped = 1;
+      SetEvent(m_hJobStop.Get());
       return true;
     }
   }
@@ -168,7 +180,7 @@ BOOL CConverterDlg::FileExists(const char* path) {
   return file ? TRUE : FALSE;
 }
 
-void CConverterDlg::StopConversionAndWait() {
+bool CConverterDlg::StopConversionAndWait() {
   RequestJobStop();
   // The worker sends the caption and the bar's position here and waits for them to be
   // handled, and its boxes must stay answerable: everything is handled meanwhile except
@@ -190,9 +202,10 @@ void CConverterDlg::StopConversionAndWait() {
     if (!boxWasOpen && !boxOpen) busyMs += now - last;
     boxWasOpen = boxOpen;
     last = now;
-    if (busyMs >= m_nStopWaitMs) return;  // stuck in a platform call: left behind
+    if (busyMs >= m_nStopWaitMs) return false;  // stuck in a platform call: left behind
   }
   m_hConvertThread.Reset();
+  return true;
 }
 
 bool CConverterDlg::WorkerLeftBehind() const {
@@ -214,10 +227,14 @@ void CConverterDlg::RunConversion() {
     ComInit com(COINIT_MULTITHREADED);
     const std::string mediaPath = m_job.mediaPath;
     ComPtr<IMultiMediaStream> stream;
+    m_bStreamCutShort = false;
     if (SUCCEEDED(OpenMediaStream(mediaPath.c_str(), stream.Out())))
       WriteWaveFile(stream.Get());
     else
       ShowWorkerMessage(kCannotStream, mediaPath);
+    // A stream cut short may still wait in the platform for data that never comes, and
+    // releasing it waits with it: it is released on a thread of its own.
+    if (m_bStreamCutShort) CallWithin(0, [stream = std::move(stream)] {});
   }
   m_ctlProgress.SetPos(0);
   RequestJobStop();  // m_bStopped 1 before the caption, as a stop press does it

@@ -2,6 +2,8 @@
 // of %s. No Windows header.
 #pragma once
 
+#include <string>
+
 // The output file.
 inline constexpr char kCannotOpen[] = "Can not open %s";
 inline constexpr char kCannotWrite[] = "Can not write %s";
@@ -19,3 +21,9 @@ inline constexpr char kFormatRefused[] =
 inline constexpr char kNoAudioDelivered[] =
     "Can not convert %s: the installed decoders stopped before delivering any audio.";
 inline constexpr char kNoAudioInStream[] = "Can not convert %s: the installed decoders delivered no audio for this file.";
+
+// The stream stopped delivering before its end: the WAV holds what came, up to the clock.
+inline std::string StalledText(const std::string& mediaPath, const std::string& clock) {
+  return "The installed decoders stopped delivering the audio of " + mediaPath + " at " + clock +
+         ", before its end. The WAV file holds the audio up to there.";
+}

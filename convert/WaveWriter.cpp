@@ -14,7 +14,9 @@
 #include "convert/JobMessages.h"
 #include "convert/WavFile.h"
 #include "mainwnd/ConverterDlg.h"
+#include "mainwnd/MediaText.h"
 #include "media/DirectShow.h"
+#include "media/SampleFiller.h"
 
 namespace {
 constexpr std::size_t kFileBufferBytes = 64 * 1024;
@@ -52,14 +54,20 @@ void ReachRangeEnd(IMultiMediaStream* stream, const ConvertRequest& job, std::ui
     return;
   LONGLONG stop = 0;
   if (FAILED(seeking->GetStopPosition(&stop)) || (!job.endAtMediaEnd && job.end < stop)) return;
-  StopNoEarlierThan(seeking.Get(), FarStopTime(job.start, avgBytesPerSec));
+  const LONGLONG farStop = FarStopTime(job.start, avgBytesPerSec);
+  StopNoEarlierThan(seeking.Get(), farStop);
+  StopNoEarlierThanOnEveryPin(graph.Get(), farStop);
 }
 }  // namespace
 
 void CConverterDlg::ShowWorkerMessage(const char* format, const std::string& path) {
+  ShowWorkerText(WithPath(format, path));
+}
+
+void CConverterDlg::ShowWorkerText(const std::string& text) {
   // Counted, so that a close waiting for this job never gives up while the user reads.
   ++m_nWorkerBoxes;
-  ::MessageBoxA(nullptr, WithPath(format, path).c_str(), "Error", MB_OK);  // no owner: the dialog stays usable
+  ::MessageBoxA(nullptr, text.c_str(), "Error", MB_OK);  // no owner: the dialog stays usable
   --m_nWorkerBoxes;
 }
 
@@ -74,6 +82,7 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
   WAVEFORMATEXTENSIBLE reported = {};
   WAVEFORMATEX& format = reported.Format;
   unsigned char formatRecord[kPcmFormatRecordSize] = {};
+  ComPtr<IPin> sink;  // the audio stream's own pin, through which its data arrives
   // A set-up step that fails ends the job with a word about the media file.
   const auto refuse = [&](const char* text, HRESULT hr) {
     ShowWorkerMessage(text, job.mediaPath);
@@ -87,6 +96,7 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
     hr = audioStream.QueryFrom(mediaStream.Get());
     mediaStream.Reset();
     if (FAILED(hr)) return refuse(kCannotStream, hr);
+    sink.QueryFrom(audioStream.Get());  // without it, only fills that complete through an event are bounded
     hr = CreateAudioData(audioData);
     if (FAILED(hr)) return refuse(kCannotPrepare, hr);
     buffer.Reset(LocalAlloc(LMEM_FIXED, sampleBytes));
@@ -100,6 +110,13 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
     hr = audioStream->CreateSample(audioData.Get(), 0, sample.Out());
     if (FAILED(hr)) return refuse(kCannotPrepare, hr);
   }  // the audio stream is released here, whatever the result
+
+  // The stream runs before the output is opened: a stream that cannot run replaces no file.
+  const ReferenceTime start = job.start;
+  ReachRangeEnd(stream, job, format.nAvgBytesPerSec);
+  const HRESULT running = stream->SetState(STREAMSTATE_RUN);
+  if (FAILED(running)) return refuse(kCannotStream, running);
+  stream->Seek(start);
 
   const std::string& outputPath = job.outputPath;
   // One writer per file: while the job writes, no one else can open the output for
@@ -118,37 +135,42 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
   }
 
   std::int32_t written = 0;
-  const ReferenceTime start = job.start;
-  ReachRangeEnd(stream, job, format.nAvgBytesPerSec);
-  stream->SetState(STREAMSTATE_RUN);
-  stream->Seek(start);
   const std::int64_t budget = JobBudget(job, format.nAvgBytesPerSec);
   const std::int64_t dataLimit = m_nMaxDataBytes;
   bool stoppedAtLimit = false;
   bool reachedEnd = false;  // the stream ended before the range did: the media's real end
+  bool stalled = false;     // the stream stopped delivering before its end
   const char* failure = nullptr;  // told once the file is complete
 
   UniqueKernelHandle event(CreateEventA(nullptr, FALSE, FALSE, nullptr));
   if (!event) {
     failure = kCannotPrepare;
   } else {
-    SampleFiller filler;
+    SampleFiller filler(sink.Get(), m_hJobStop.Get(), m_nStallMs);
     // Against the length known, also for a range to the media's end.
     CJobProgress progress(m_ctlProgress, ByteBudget(start, job.end, format.nAvgBytesPerSec));
     const auto* data = static_cast<const unsigned char*>(buffer.Get());
     for (bool more = true; more;) {
       const HRESULT hr = filler.Fill(sample.Get(), event.Get());
-      if (FAILED(hr) && written == 0) failure = kNoAudioDelivered;
-      if (hr == MS_S_ENDOFSTREAM && written == 0) failure = kNoAudioInStream;  // the file is 44 bytes
-      reachedEnd = hr == MS_S_ENDOFSTREAM;
-      if (FAILED(hr) || hr == MS_S_ENDOFSTREAM) break;
+      const bool ended = FAILED(hr) || hr == MS_S_ENDOFSTREAM;
+      // A cut-short fill keeps what it holds, and ends the stream without its end's words.
+      const FillCut cut = filler.CutShort();
+      stalled = cut == FillCut::Stalled;
+      more = cut == FillCut::None && !ended;
+      if (cut == FillCut::None) {
+        if (FAILED(hr) && written == 0) failure = kNoAudioDelivered;
+        if (hr == MS_S_ENDOFSTREAM && written == 0) failure = kNoAudioInStream;  // the file is 44 bytes
+        reachedEnd = hr == MS_S_ENDOFSTREAM;
+      }
+      if (ended) break;
       DWORD reportedBytes = 0;
       audioData->GetInfo(nullptr, nullptr, &reportedBytes);
       // Each step is written and counted before the budget, the stop request and the
       // progress are looked at: the file ends on the step where 5000-byte samples end it.
       SampleSteps steps(ValidSampleBytes(reportedBytes, sampleBytes));
       std::uint32_t offset = 0, step = 0;
-      while (more && steps.Next(offset, step)) {
+      bool taking = true;
+      while (taking && steps.Next(offset, step)) {
         if (WouldPassDataLimit(written, step, dataLimit)) {
           stoppedAtLimit = true;
           more = false;
@@ -159,10 +181,12 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
           return 1;
         }
         written += static_cast<std::int32_t>(step);
-        more = written < budget && m_bStopped != 1;
-        if (more) progress.Show(written);
+        taking = written < budget && m_bStopped != 1;
+        if (taking) progress.Show(written);
       }
+      more = more && taking;
     }
+    m_bStreamCutShort = filler.CutShort() != FillCut::None;
   }
 
   if (PatchWavHeader(file.Get(), written, formatRecord) != PatchResult::Complete) {
@@ -178,7 +202,10 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
     MediaEndNotice notice{job.mediaPath, start + DataDuration(written, format.nAvgBytesPerSec)};
     ::SendMessageA(m_hWnd, WM_MEDIAENDNOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
   }
+  if (stalled && written == 0) failure = kNoAudioDelivered;
   if (failure) ShowWorkerMessage(failure, job.mediaPath);
+  if (stalled && written > 0)
+    ShowWorkerText(StalledText(job.mediaPath, ClockText(start + DataDuration(written, format.nAvgBytesPerSec))));
   if (stoppedAtLimit) ShowWorkerMessage(kRangeTooLong, outputPath);
   return 0;
 }

@@ -10,7 +10,9 @@
 #include "controls/CaptionLabel.h"
 #include "controls/PositionSlider.h"
 #include "convert/JobArithmetic.h"
+#include "mainwnd/MediaOpen.h"
 #include "media/ReferenceTime.h"
+#include "media/StreamStall.h"
 #include "res/resource.h"
 #include "winfw/Controls.h"
 #include "winfw/Dialog.h"
@@ -53,11 +55,12 @@ class CConverterDlg : public CDialog {
   bool AcceptRequest(const ConvertRequest& request);
   // A box of the worker's: caption "Error", no owner, the path in place of %s.
   void ShowWorkerMessage(const char* format, const std::string& path);
+  void ShowWorkerText(const std::string& text);
   HRESULT OpenMediaStream(const char* path, IMultiMediaStream** stream);
   HRESULT WriteWaveFile(IMultiMediaStream* stream);
   // Stops a running job and waits for it to end (see m_nStopWaitMs), keeping the window
-  // alive meanwhile.
-  void StopConversionAndWait();
+  // alive meanwhile; false when the worker is still busy after that.
+  bool StopConversionAndWait();
   // True when closing gave up waiting for a worker that is still in a platform call: it
   // refers to this dialog, so the process must end before the dialog goes.
   bool WorkerLeftBehind() const;
@@ -77,6 +80,11 @@ class CConverterDlg : public CDialog {
   bool RequestJobStop();  // Starting or Running to Stopping; false when there was nothing to stop
   void EndJob();          // to Idle: the worker's last touch of the dialog
   UniqueKernelHandle m_hConvertThread;        // the job's worker, until joined
+  // Set with every stop request: it cuts short the worker's wait for the stream.
+  UniqueKernelHandle m_hJobStop{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  // How long the worker waits for a stream that delivers nothing; lowered by tests.
+  DWORD m_nStallMs = kStreamStallMs;
+  bool m_bStreamCutShort = false;  // the worker's: its wait for the stream was cut short
   std::int64_t m_nMaxDataBytes = kMaxWavDataBytes;  // data length bound; lowered by tests
   std::uint32_t m_nSampleBytes = kJobSampleBytes;   // the sample the worker fills; tests compare sizes
   ConvertRequest m_job;                       // what the running job converts, fixed when it starts
@@ -88,6 +96,8 @@ class CConverterDlg : public CDialog {
   DWORD m_nStopWaitMs = 5000;
   // How often the preview polls its position (a second); tests shorten it.
   UINT m_nPositionPollMs = 1000;
+  // How long the duration probe waits for the platform (kProbeWaitMs); tests shorten it.
+  DWORD m_nProbeWaitMs = kProbeWaitMs;
 
   // --- Shutdown ---
   // Ends what the dialog started, whichever way it ends: the job, the preview and COM on

@@ -47,12 +47,12 @@ std::string DroppedFile(HDROP drop, UINT index) {
 }
 }  // namespace
 
-int GetMediaStopTime(const char* path, ReferenceTime& stop) {
-  ComPtr<IGraphBuilder> graph;
+int GetMediaStopTime(const char* path, ReferenceTime& stop, std::uint32_t boundMs) {
+  ComPtr<IGraphBuilder> graph;  // made on this thread, and used here but for its rendering
   if (FAILED(CreateFilterGraph(graph))) return 0;
   wchar_t widePath[kProbeWidePathChars];
   if (!AnsiPathToWide(path, widePath, kProbeWidePathChars)) return 0;
-  if (FAILED(graph->RenderFile(widePath, nullptr))) return 0;
+  if (FAILED(RenderFileWithin(graph.Get(), widePath, boundMs))) return 0;
   ComPtr<IMediaSeeking> seeking;
   if (FAILED(seeking.QueryFrom(graph.Get()))) return 0;
   LONGLONG position = 0;
@@ -78,7 +78,7 @@ int GetDisplayName(char* path, char* name) {
 }
 
 BOOL CConverterDlg::ProbeDuration() {
-  if (GetMediaStopTime(m_szMediaPath, m_rtDuration) != 1) return FALSE;
+  if (GetMediaStopTime(m_szMediaPath, m_rtDuration, m_nProbeWaitMs) != 1) return FALSE;
   m_rtEnd = m_rtDuration;
   m_nDurationSec = WholeSeconds(m_rtDuration);
   return TRUE;

@@ -1,5 +1,5 @@
 // The program's access to the platform's DirectShow services: creating the filter graph
-// and the multimedia-streaming objects, and filling a stream sample.
+// and the multimedia-streaming objects.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +21,10 @@ DECLARE_INTERFACE_ID(IBasicAudio);
 bool AnsiPathToWide(const char* path, wchar_t* out, int capacity);
 
 HRESULT CreateFilterGraph(ComPtr<IGraphBuilder>& graph);
+
+// The graph's RenderFile, given boundMs to return (see CallWithin): some files hold the
+// platform there for ever. HRESULT_FROM_WIN32(ERROR_TIMEOUT) after the bound.
+HRESULT RenderFileWithin(IGraphBuilder* graph, const wchar_t* path, DWORD boundMs);
 HRESULT CreateMultiMediaStream(ComPtr<IAMMultiMediaStream>& stream);
 HRESULT CreateAudioData(ComPtr<IAudioData>& data);
 
@@ -29,15 +33,11 @@ HRESULT CreateAudioData(ComPtr<IAudioData>& data);
 // short of their end. Media time.
 HRESULT StopNoEarlierThan(IMediaSeeking* seeking, LONGLONG farStop);
 
-// Fills a sample's buffer once and returns when it is full (or the stream has ended).
-// Asks for completion through the event; a platform that does not implement that
-// (E_NOTIMPL) is asked synchronously instead, then and for the rest of the stream.
-class SampleFiller {
- public:
-  // A negative result: failure; MS_S_ENDOFSTREAM: no data left; otherwise the buffer is filled.
-  HRESULT Fill(IAudioStreamSample* sample, HANDLE event);
-  bool Synchronous() const { return m_synchronous; }
-
- private:
-  bool m_synchronous = false;
-};
+// The same on every output pin of the graph's filters that seeks, rendered or not: the
+// graph's own seeking reaches only the pins that lead to a renderer, while a splitter may
+// take the stop of the whole file from a pin that nothing renders (Wine's parsers take it
+// from their first pin, a video one where a stream renders the audio alone). On Wine such
+// an unrendered pin gets no stop at all (0): its parsers then read to the media's real
+// end, where any stop they are given is cut to their own estimate of the length, which
+// for MPEG program streams falls short by about a second. Media time.
+void StopNoEarlierThanOnEveryPin(IGraphBuilder* graph, LONGLONG farStop);

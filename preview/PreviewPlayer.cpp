@@ -5,7 +5,9 @@
 
 #include "app/PrivateMessages.h"
 #include "convert/JobArithmetic.h"
+#include "media/AudioPassFilter.h"
 #include "media/DirectShow.h"
+#include "preview/MediaTime.h"
 #include "preview/PreviewGeometry.h"
 #include "winfw/Mbcs.h"
 
@@ -24,25 +26,6 @@ template <class T>
 HRESULT QueryGraph(CPreviewPlayer& player, ComPtr<T>& out, const char* failureFormat) {
   const HRESULT hr = out.QueryFrom(player.pGB.Get());
   if (FAILED(hr)) player.ReportFailure(failureFormat, Hex(hr));
-  return hr;
-}
-
-// Runs fn with the seeking interface switched to media time, restoring the caller's
-// format afterwards. Fails when media time is not offered or cannot be set.
-template <class Fn>
-HRESULT InMediaTime(IMediaSeeking* seeking, Fn fn) {
-  if (seeking->IsFormatSupported(&TIME_FORMAT_MEDIA_TIME) != S_OK) return E_NOINTERFACE;
-  GUID saved = {};
-  HRESULT hr = seeking->GetTimeFormat(&saved);
-  if (FAILED(hr)) return hr;
-  hr = seeking->SetTimeFormat(&TIME_FORMAT_MEDIA_TIME);
-  if (FAILED(hr)) return hr;
-  hr = fn();
-  if (FAILED(hr)) {
-    if (!IsEqualGUID(saved, TIME_FORMAT_MEDIA_TIME)) seeking->SetTimeFormat(&saved);
-    return hr;
-  }
-  if (!IsEqualGUID(saved, TIME_FORMAT_MEDIA_TIME)) return seeking->SetTimeFormat(&saved);
   return hr;
 }
 }  // namespace
@@ -90,7 +73,7 @@ HRESULT CPreviewPlayer::BuildGraph(const char* path) {
         Hex(hr));
     return hr;
   }
-  hr = pGB->RenderFile(wideFile, nullptr);
+  hr = RenderFileWithAudioWatch(pGB.Get(), wideFile, m_audioWatch);
   if (FAILED(hr)) {
     MessageBoxA(nullptr, kUnplayableText, "Error", MB_OK);
     return hr;
@@ -198,29 +181,6 @@ void CPreviewPlayer::Pause() {
   RefreshTitle();
 }
 
-void CPreviewPlayer::Stop() {
-  if (!pMC || !pMS) return;
-  if (m_nState == StatePaused || m_nState == StatePlaying) {
-    if (m_hWnd) KillTimer(m_hWnd, TIMER_CURSOR);
-    pMC->Stop();
-    m_nState = StateStopped;
-    m_dwPlayingPollTime = 0;
-    LONGLONG start = 0;
-    pMS->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
-    pMC->Pause();  // cues the graph at the start; the state stays stopped
-  }
-  RefreshTitle();
-}
-
-HRESULT CPreviewPlayer::SeekTo(ReferenceTime t) {
-  if (!pMS) return 0;
-  m_dwPlayingPollTime = 0;
-  return InMediaTime(pMS.Get(), [&] {
-    LONGLONG position = t < 0 ? 0 : t;
-    return pMS->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
-  });
-}
-
 void CPreviewPlayer::OnPositionTimer() {
   if (!pMS) return;
   LONGLONG stop = 0;
@@ -231,6 +191,10 @@ void CPreviewPlayer::OnPositionTimer() {
     return result;
   });
   if (FAILED(hr)) return;  // both positions come from one poll or neither changes
+  if (m_nState == StatePlaying && AudioStalled(m_audioWatch.Get(), m_nStallMs)) {
+    Stop();  // as at the media's end, whose event a stalled stream never sends
+    return;
+  }
   m_rtStop = m_rtRealEnd != 0 ? m_rtRealEnd : stop;
   m_rtPosition = current;
   m_dwPlayingPollTime = m_nState == StatePlaying ? timeGetTime() | 1 : 0;  // never 0 while playing
@@ -268,35 +232,6 @@ void CPreviewPlayer::MeasureRealEnd() {
   if (m_rtRealEnd != 0 || m_nState != StatePlaying || m_dwPlayingPollTime == 0) return;
   const ReferenceTime end = m_rtPosition + static_cast<ReferenceTime>(timeGetTime() - m_dwPlayingPollTime) * 10'000;
   if (IsAnotherLength(end, m_rtStop)) m_rtRealEnd = end;
-}
-
-void CPreviewPlayer::Close() {
-  if (pMC) pMC->Stop();
-  m_nState = StateStopped;
-  m_bNoVideo = 1;
-  if (m_bWindowCreated) {
-    DestroyPreviewWindow();
-    m_bWindowCreated = false;
-  }
-  ReleaseGraph();
-  m_szFile[0] = '\0';
-  m_nState = StateNoMedia;
-  if (m_hwndMain) InvalidateRect(m_hwndMain, nullptr, TRUE);
-}
-
-void CPreviewPlayer::ReleaseGraph() {
-  if (pVW) {
-    pVW->put_Visible(OAFALSE);
-    pVW->put_Owner(0);
-  }
-  if (pME) pME->SetNotifyWindow(0, 0, 0);
-  pME.Reset();
-  pMS.Reset();
-  pMC.Reset();
-  pBA.Reset();
-  pBV.Reset();
-  pVW.Reset();
-  pGB.Reset();
 }
 
 void CPreviewPlayer::RefreshTitle() {

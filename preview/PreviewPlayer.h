@@ -5,6 +5,7 @@
 #include <dshow.h>
 
 #include "media/ReferenceTime.h"
+#include "media/StreamStall.h"
 #include "winfw/ComPtr.h"
 
 enum PreviewState { StateStopped = 0, StatePaused = 1, StatePlaying = 2, StateNoMedia = 3 };
@@ -59,6 +60,7 @@ class CPreviewPlayer {
   ComPtr<IVideoWindow> pVW;
   int m_bVideoShown = 0;
   UINT m_nPositionTimerMs = 1000;  // the main window's m_nPositionPollMs
+  DWORD m_nStallMs = kStreamStallMs;  // the main window's m_nStallMs
   ComPtr<IBasicVideo> pBV;
   ComPtr<IGraphBuilder> pGB;
   ComPtr<IMediaControl> pMC;
@@ -81,6 +83,9 @@ class CPreviewPlayer {
   // timeGetTime of the last poll taken while playing, 0 after any other poll or a seek:
   // where playing ends, the real end is the position then plus the time since.
   DWORD m_dwPlayingPollTime = 0;
+  // The graph's filter through which its audio goes, which tells a stream that stopped
+  // delivering; empty for a graph without decoded audio.
+  ComPtr<IBaseFilter> m_audioWatch;
   int m_bHideMainNext = 1;
   LONG m_lWindowedStyle = 0;
 
@@ -98,6 +103,8 @@ class CPreviewPlayer {
   void MeasureRealEnd();
   HRESULT AttachVideoWindow();
   void ReleaseGraph();
+  void AbandonGraph();
+  void RenewGraph();
 };
 
 // Marks a frame that uses a player; the last frame to end deletes a player that was

@@ -17,6 +17,7 @@ int CConverterDlg::StartPreview(char* path) {
 
   CPreviewPlayer* player = g_pPlayer;
   player->m_nPositionTimerMs = m_nPositionPollMs;
+  player->m_nStallMs = m_nStallMs;
   CopyWholeCharacters(player->m_szFile, sizeof(player->m_szFile), path, std::strlen(path), IsAnsiLeadByte);
   bool opened = false;
   bool superseded = false;

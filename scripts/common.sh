@@ -17,10 +17,11 @@ if [ "${SONBREL_SOUND:-}" != desktop ]; then
   export PULSE_SERVER=unix:/dev/null
 fi
 # The platform's decoders from the bad set (IMA ADPCM WAV, MPEG program streams) bring
-# three that would change what converted before: the AIFF parser refuses IMA ADPCM in
-# AIFF-C, which the libav demuxer reads, and the GSM and DTS decoders decode otherwise than
-# the libav ones used so far. They are left out of the platform's choice.
-export GST_PLUGIN_FEATURE_RANK="${GST_PLUGIN_FEATURE_RANK:+$GST_PLUGIN_FEATURE_RANK,}aiffparse:NONE,gsmdec:NONE,dtsdec:NONE"
+# two that would change what converted before: the GSM and DTS decoders decode otherwise
+# than the libav ones used so far. They are left out of the platform's choice. (Its AIFF
+# parser stays, as plain Wine has it: the one that reads 24-bit and floating-point AIFF.
+# It does not read IMA ADPCM in AIFF-C, which is then refused at open.)
+export GST_PLUGIN_FEATURE_RANK="${GST_PLUGIN_FEATURE_RANK:+$GST_PLUGIN_FEATURE_RANK,}gsmdec:NONE,dtsdec:NONE"
 # No Mono or Gecko downloads at prefix creation (this machine has no network).
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;winemenubuilder.exe=}"
 # Wine reads the names in its command lines in the locale's character set: UTF-8, so

@@ -44,6 +44,7 @@
   !insertmacro ${_m} ".wmv"
   !insertmacro ${_m} ".mpg"
   !insertmacro ${_m} ".mpeg"
+  !insertmacro ${_m} ".vob"
 !macroend
 
 ; A type lists Sonbrel among the programs that open it; its default program, if any,

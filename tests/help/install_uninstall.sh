@@ -55,7 +55,7 @@ same_text() { [ "$(reg_text "$1" "$2")" = "$3" ]; }
 
 CLASSES='HKLM\Software\Classes'
 PROGID=Travenor.Sonbrel.Media
-OPEN_WITH_TYPES=".aac .ac3 .aif .aiff .avi .flac .m4a .mkv .mp2 .mp3 .mp4 .mpeg .mpg .ogg .opus .wav .webm .wma .wmv"
+OPEN_WITH_TYPES=".aac .ac3 .aif .aiff .avi .flac .m4a .mkv .mp2 .mp3 .mp4 .mpeg .mpg .ogg .opus .vob .wav .webm .wma .wmv"
 # The types whose OpenWithProgids offer Sonbrel's file type, sorted, on one line.
 types_offering() {
   read_export "$CLASSES" "$PROGID" <<'PY'

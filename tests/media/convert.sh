@@ -62,6 +62,13 @@ channel_tones() {  # channel_tones LAYOUT CHANNEL... : a 4 s filter graph of one
 }
 make_file conv-surround-ac3.mkv ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=25:duration=4 \
   -f lavfi -i "$(channel_tones 5.1 FL FR FC LFE BL BR)" -map 0:v -map 1:a -c:v mpeg4 -c:a ac3 -b:a 384k {}
+# A DVD's MPEG program stream, with stereo AC-3: its parser's estimate of the length falls
+# short of the audio's end.
+make_file conv-dvd.vob ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=25:duration=4 \
+  -i conv-stereo44.wav -t 4 -map 0:v -map 1:a -c:v mpeg2video -c:a ac3 -ar 48000 -b:a 192k -f vob {}
+# Studio software's AIFF: 24-bit, and floating-point AIFF-C.
+make_file conv-24bit.aiff sox conv-stereo44.wav -b 24 {}
+make_file conv-float.aifc ffmpeg -loglevel error -y -i conv-stereo44.wav -c:a pcm_f32be -f aiff {}
 # A 7.1 mix as PCM, which converts byte for byte the same every time.
 make_file conv-surround71.wav ffmpeg -loglevel error -y -f lavfi -i "$(channel_tones 7.1 FL FR FC LFE BL BR SL SR)" \
   -c:a pcm_s16le {}
@@ -88,6 +95,18 @@ for start, end, granule in pages[:-1]:
 sys.stdout.buffer.write(data)'
 }
 make_file conv-damaged.ogg damaged_vorbis
+# Two Ogg Vorbis streams one after the other, as stream recorders write them: the platform
+# delivers the first, then neither data nor an end.
+chained_vorbis() {
+  local tone
+  for tone in 440 660; do
+    sox -n -r 44100 -c 2 -b 16 -t wav - synth 10 sine $tone gain -6 2>/dev/null |
+      ffmpeg -loglevel error -i - -c:a libvorbis -f ogg -
+  done
+}
+make_file conv-chained.ogg chained_vorbis
+# G.726 at 24 kbit/s in a WAV: the platform's rendering of it never returns.
+make_file conv-g726.wav ffmpeg -loglevel error -y -i conv-speech.wav -ar 8000 -ac 1 -c:a g726 -b:a 24k {}
 make_file conv-empty.mp3 true
 make_file conv-text.mp3 printf 'This is a text file with the name of an MP3 file.\n'
 make_file conv-truncated.mp3 head -c "$(($(stat -c %s conv-stereo44.mp3) / 2))" conv-stereo44.mp3

@@ -11,6 +11,7 @@
 
 #include "convert/JobArithmetic.h"
 #include "convert/WavFile.h"
+#include "media/StreamStall.h"
 #include "support/LittleEndian.h"
 
 namespace {
@@ -332,4 +333,21 @@ TEST(JobArithmetic, SampleStepsAreTheStepsOf5000ByteSamples) {
   EXPECT_EQ(WholeStepsSampleBytes(kJobSampleBytes), kJobSampleBytes);
   EXPECT_EQ(ValidSampleBytes(70000, 65000), 65000u);
   EXPECT_EQ(ValidSampleBytes(4999, 65000), 4999u);
+}
+
+TEST(FillDeadline, AFillIsCutAtTheStallBoundOrHalfASecondAfterAStop) {
+  const auto cut = [](std::uint32_t waited, bool stop, std::uint32_t sinceStop) {
+    const FillDeadline d = NextFillCut(waited, stop, sinceStop, 15000);
+    return std::make_pair(d.cut, d.msLeft);
+  };
+  EXPECT_EQ(cut(0, false, 0), std::make_pair(FillCut::None, 15000u));
+  EXPECT_EQ(cut(14999, false, 0), std::make_pair(FillCut::None, 1u));
+  EXPECT_EQ(cut(15000, false, 0), std::make_pair(FillCut::Stalled, 0u));
+  // A stop asked for during the fill leaves it kStopGraceMs to end by itself.
+  EXPECT_EQ(cut(3000, true, 100), std::make_pair(FillCut::None, kStopGraceMs - 100));
+  EXPECT_EQ(cut(3000, true, kStopGraceMs), std::make_pair(FillCut::Stopped, 0u));
+  EXPECT_EQ(cut(14900, true, 0), std::make_pair(FillCut::None, 100u));  // the stall comes first
+  // A stop asked for before the fill began counts from the fill's start.
+  EXPECT_EQ(cut(200, true, 9000), std::make_pair(FillCut::None, kStopGraceMs - 200));
+  EXPECT_EQ(cut(kStopGraceMs, true, 9000), std::make_pair(FillCut::Stopped, 0u));
 }

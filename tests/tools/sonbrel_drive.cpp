@@ -12,6 +12,8 @@
 //   sonbrel-drive key ID VK       presses key VK (a number) in control ID of the main window (0: the window)
 //   sonbrel-drive settext ID TEXT sets the text of control ID of the main window
 //   sonbrel-drive waitprogress [seconds]    waits until the progress bar has moved
+//   sonbrel-drive waitstill [seconds]       waits until the progress bar has moved and then stood
+//                                 still for a second: the job waits for a stream that stalled
 //   sonbrel-drive waitidle [seconds]        waits until the job has ended (the button reads "Convert")
 //   sonbrel-drive press ID        posts the click of button ID to the main window, enabled or not
 //   sonbrel-drive send ID         sends it, and returns once the window has handled it: 1, naming it,
@@ -259,7 +261,7 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: sonbrel-drive wait | open <path> | play | title <text> | gettitle | "
                  "waitfor|close TITLE [seconds] | click TITLE ID [seconds] | key ID VK | settext ID TEXT | "
-                 "waitprogress [seconds] | waitidle [seconds] | press ID | send ID | waitdisabled ID [seconds] | cancelend [end] | "
+                 "waitprogress [seconds] | waitstill [seconds] | waitidle [seconds] | press ID | send ID | waitdisabled ID [seconds] | cancelend [end] | "
                  "pipe NAME SECONDS | hold PATH | release | boxtext TITLE\n");
     return 2;
   }
@@ -322,6 +324,21 @@ int main(int argc, char** argv) {
   if (command == "waitprogress") {
     const DWORD seconds = argc > 2 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)) : 20;
     return WaitUntil(seconds * 1000, [main] { return ProgressPos(main) > 0; }) ? 0 : 1;
+  }
+  if (command == "waitstill") {
+    const DWORD seconds = argc > 2 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)) : 60;
+    LRESULT shown = 0;
+    DWORD since = GetTickCount();
+    return WaitUntil(seconds * 1000, [&] {
+             const LRESULT position = ProgressPos(main);
+             if (position != shown) {
+               shown = position;
+               since = GetTickCount();
+             }
+             return shown > 0 && GetTickCount() - since >= 1000;
+           })
+               ? 0
+               : 1;
   }
   if (command == "waitidle") {
     const DWORD seconds = argc > 2 ? static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)) : 60;

@@ -128,7 +128,11 @@ INSTANTIATE_TEST_SUITE_P(
                       // Every channel, each in its place: check_wav.py compares them one by one.
                       FormatCase{"FiveOneAc3OfAFilm", "conv-surround-ac3.mkv", "surround-ac3.wav", 6, 48000, 16,
                                  false, true},
-                      FormatCase{"SevenOnePcm", "conv-surround71.wav", "surround71.wav", 8, 48000, 16, false}),
+                      FormatCase{"SevenOnePcm", "conv-surround71.wav", "surround71.wav", 8, 48000, 16, false},
+                      // To the audio's end, past the parser's estimate of the length.
+                      FormatCase{"ProgramStreamOfADvd", "conv-dvd.vob", "dvd.wav", 2, 48000, 16, false, true},
+                      FormatCase{"TwentyFourBitAiff", "conv-24bit.aiff", "aiff24.wav", 2, 44100, 0, false},
+                      FormatCase{"FloatingPointAiffC", "conv-float.aifc", "aifc-float.wav", 2, 44100, 16, false}),
     [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ConvertOutputTest, ImaAdpcmWavConvertsToItsFullLength) {

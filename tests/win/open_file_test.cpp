@@ -236,6 +236,26 @@ TEST_F(OpenFileTest, ProbeFailureIsReportedByTheDialogWithCaptionError) {
   });
 }
 
+// The platform's call stays held: the test runs in a process of its own (tests/CMakeLists.txt).
+TEST_F(OpenFileTest, AFileThatHoldsThePlatformIsRefusedAfterTheProbesBoundAndTheWindowGoesOn) {
+  CConverterDlg dlg;
+  dlg.m_nProbeWaitMs = 2000;
+  RunAsMainWindow(dlg, [&](HWND h) {
+    const DWORD start = GetTickCount();
+    const auto boxes = convtest::OpenMedia(h, TestMedia("conv-g726.wav"));
+    const DWORD took = GetTickCount() - start;
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], convtest::kProbeFailed);
+    EXPECT_GE(took, dlg.m_nProbeWaitMs);
+    EXPECT_LT(took, dlg.m_nProbeWaitMs + 8000);
+    EXPECT_FALSE(Enabled(h, IDC_CONVERT));
+    // The window takes the next file at once, while the platform still holds the first.
+    EXPECT_TRUE(convtest::OpenMedia(h, TestMedia("conv-stereo44.mp3")).empty());
+    EXPECT_TRUE(Enabled(h, IDC_CONVERT));
+    EXPECT_EQ(ItemText(h, IDC_TITLE).rfind("conv-stereo44.mp3", 0), 0u);
+  });
+}
+
 TEST(DisplayName, UrlWholeIfoDriveOtherwiseFileNameAndThePathLowered) {
   char name[260] = "unchanged";
   char empty[260] = "";

@@ -260,6 +260,26 @@ TEST_F(PreviewAudioTest, PlayingToTheEndStopsRewindsAndPlaysAgain) {
   });
 }
 
+// Two Ogg streams one after the other: the platform plays the first, then delivers
+// nothing more and sends no end (tests/media/convert.sh). Tests named "Stall" run in a
+// process of their own (tests/CMakeLists.txt).
+TEST_F(PreviewAudioTest, PlayingIntoAStallEndsAsTheMediasEndWould) {
+  CConverterDlg dlg;
+  dlg.m_nPositionPollMs = kTestPollMs;
+  dlg.m_nStallMs = 2000;
+  RunAsMainWindow(dlg, [&](HWND h) {
+    PositionWatch watch;
+    ASSERT_TRUE(OpenInPreview(dlg, TestMedia("conv-chained.ogg")));
+    ASSERT_TRUE(watch.WaitTicks(1));
+    Click(h, IDC_PLAY);
+    ReleaseSliderAt(h, 270);  // 9 s of the first stream's 10 (the length reads 20 s)
+    ASSERT_TRUE(PumpUntil([] { return State() == StateStopped; }, 20000)) << "the stalled stream stops the preview";
+    ASSERT_TRUE(watch.WaitTicks(1));
+    EXPECT_EQ(g_pPlayer->m_rtPosition, 0);
+    EXPECT_EQ(SendMessageA(GetDlgItem(h, IDC_SLIDER), TBM_GETPOS, 0, 0), 0);
+  });
+}
+
 // An MP3 without a length tag, whose length the platform estimates as 10.7 s of its 15.5
 // from its loud first 3 s (tests/media/convert.sh).
 TEST_F(PreviewAudioTest, PlayingGoesOnPastTheLengthEstimateToTheRealEnd) {

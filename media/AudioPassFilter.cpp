@@ -1,6 +1,7 @@
-#include "media/PcmAdapterFilter.h"
+#include "media/AudioPassFilter.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <cwchar>
 #include <mutex>
@@ -14,9 +15,14 @@ namespace {
 static_assert(sizeof(WAVEFORMATEX) == kPlainFormatSize, "the plain record is a WAVEFORMATEX");
 
 // The class id the filter reports; it is registered nowhere.
-constexpr CLSID kAdapterClassId = {0x7d3f2a61, 0x4c1b, 0x4e8a, {0x9b, 0x52, 0x3e, 0x0c, 0x6a, 0x1d, 0x8f, 0x47}};
+constexpr CLSID kPassFilterClassId = {0x7d3f2a61, 0x4c1b, 0x4e8a, {0x9b, 0x52, 0x3e, 0x0c, 0x6a, 0x1d, 0x8f, 0x47}};
 constexpr wchar_t kInputName[] = L"In";
 constexpr wchar_t kOutputName[] = L"Out";
+
+enum class PassKind {
+  ManyChannelsAsPlainPcm,  // the conversion's: extensible PCM of more than two channels, as plain PCM
+  DecodedAudio,            // the preview's watch: PCM as it is
+};
 
 // The plain PCM type the adapter gives for a type it takes; false for any other.
 bool PlainTypeFor(const AM_MEDIA_TYPE& taken, CMediaType& plain) {
@@ -35,6 +41,23 @@ bool PlainTypeFor(const AM_MEDIA_TYPE& taken, CMediaType& plain) {
   return SUCCEEDED(plain.Set(mt));
 }
 
+// Decoded audio as PCM, plain or extensible; the same type goes on. (Decoders that give
+// floating-point samples offer PCM as well, and the registered audio renderers are found
+// for PCM.)
+bool DecodedTypeFor(const AM_MEDIA_TYPE& taken, CMediaType& same) {
+  if (taken.majortype != MEDIATYPE_Audio || taken.formattype != FORMAT_WaveFormatEx || !taken.pbFormat ||
+      taken.cbFormat < kPlainFormatSize)
+    return false;
+  std::uint16_t tag = FormatTag(taken.pbFormat);
+  if (tag == kFormatTagExtensible) tag = ExtensibleSubFormatTag(taken.pbFormat, taken.cbFormat);
+  return tag == kFormatTagPcm && SUCCEEDED(same.Set(taken));
+}
+
+// The type a filter of kind gives for a type it takes; false when it does not take it.
+bool OutputTypeFor(PassKind kind, const AM_MEDIA_TYPE& taken, CMediaType& given) {
+  return kind == PassKind::ManyChannelsAsPlainPcm ? PlainTypeFor(taken, given) : DecodedTypeFor(taken, given);
+}
+
 HRESULT CopyPinName(const wchar_t* name, LPWSTR* id) {
   if (!id) return E_POINTER;
   const size_t bytes = (std::wcslen(name) + 1) * sizeof(wchar_t);
@@ -44,18 +67,18 @@ HRESULT CopyPinName(const wchar_t* name, LPWSTR* id) {
   return S_OK;
 }
 
-class CAdapterFilter;
+class CAudioPassFilter;
 
 // What both pins share: their references are the filter's, and so is their lock.
 class CPinBase {
  public:
-  explicit CPinBase(CAdapterFilter& filter) : m_filter(filter) {}
+  explicit CPinBase(CAudioPassFilter& filter) : m_filter(filter) {}
 
  protected:
   ULONG AddFilterRef();
   ULONG ReleaseFilterRef();
   HRESULT PinInfo(PIN_INFO* info, PIN_DIRECTION dir, const wchar_t* name);
-  CAdapterFilter& m_filter;
+  CAudioPassFilter& m_filter;
 };
 
 class CInputPin final : public IPin, public IMemInputPin, CPinBase {
@@ -138,8 +161,9 @@ class COutputPin final : public IPin, public IMediaSeeking, CPinBase {
   HRESULT Upstream(Call call);
 };
 
-class CAdapterFilter final : public IBaseFilter {
+class CAudioPassFilter final : public IBaseFilter {
  public:
+  explicit CAudioPassFilter(PassKind kind) : m_nKind(kind) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return ++m_nRefs; }
   ULONG STDMETHODCALLTYPE Release() override;
@@ -147,7 +171,10 @@ class CAdapterFilter final : public IBaseFilter {
   HRESULT STDMETHODCALLTYPE GetClassID(CLSID* id) override;
   HRESULT STDMETHODCALLTYPE Stop() override { return SetState(State_Stopped); }
   HRESULT STDMETHODCALLTYPE Pause() override { return SetState(State_Paused); }
-  HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME) override { return SetState(State_Running); }
+  HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME) override {
+    m_dwLastSample = GetTickCount();  // a stretch without samples counts from here
+    return SetState(State_Running);
+  }
   HRESULT STDMETHODCALLTYPE GetState(DWORD, FILTER_STATE* state) override;
   HRESULT STDMETHODCALLTYPE SetSyncSource(IReferenceClock* clock) override;
   HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock** clock) override;
@@ -157,6 +184,7 @@ class CAdapterFilter final : public IBaseFilter {
   HRESULT STDMETHODCALLTYPE JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
   HRESULT STDMETHODCALLTYPE QueryVendorInfo(LPWSTR*) override { return E_NOTIMPL; }
 
+  const PassKind m_nKind;
   // Connections change only while the graph is stopped; the streaming calls take a
   // reference to what they need under the lock and call it outside.
   std::mutex m_lock;
@@ -169,6 +197,9 @@ class CAdapterFilter final : public IBaseFilter {
   ComPtr<IMemInputPin> m_outputSink;
   CInputPin m_input{*this};
   COutputPin m_output{*this};
+  // When the last sample went by, and whether the stream has ended since it last ran.
+  std::atomic<DWORD> m_dwLastSample{0};
+  std::atomic<bool> m_bEnded{false};
 
   ComPtr<IPin> InputPeer() {
     std::lock_guard<std::mutex> hold(m_lock);
@@ -246,10 +277,10 @@ HRESULT CInputPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
   std::lock_guard<std::mutex> hold(m_filter.m_lock);
   if (m_filter.m_inputPeer) return VFW_E_ALREADY_CONNECTED;
   if (m_filter.m_nState != State_Stopped) return VFW_E_NOT_STOPPED;
-  CMediaType plain;
-  if (!PlainTypeFor(*mt, plain)) return VFW_E_TYPE_NOT_ACCEPTED;
+  CMediaType given;
+  if (!OutputTypeFor(m_filter.m_nKind, *mt, given)) return VFW_E_TYPE_NOT_ACCEPTED;
   HRESULT hr = m_filter.m_inputType.Set(*mt);
-  if (SUCCEEDED(hr)) hr = m_filter.m_outputType.Set(plain.Get());
+  if (SUCCEEDED(hr)) hr = m_filter.m_outputType.Set(given.Get());
   if (FAILED(hr)) {
     m_filter.m_inputType.Reset();
     return hr;
@@ -278,8 +309,8 @@ HRESULT CInputPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
 HRESULT CInputPin::QueryDirection(PIN_DIRECTION* dir) { return QueryPinDirection(dir, PINDIR_INPUT); }
 
 HRESULT CInputPin::QueryAccept(const AM_MEDIA_TYPE* mt) {
-  CMediaType plain;
-  return mt && PlainTypeFor(*mt, plain) ? S_OK : S_FALSE;
+  CMediaType given;
+  return mt && OutputTypeFor(m_filter.m_nKind, *mt, given) ? S_OK : S_FALSE;
 }
 
 HRESULT CInputPin::EnumMediaTypes(IEnumMediaTypes** types) {
@@ -288,11 +319,14 @@ HRESULT CInputPin::EnumMediaTypes(IEnumMediaTypes** types) {
 }
 
 HRESULT CInputPin::EndOfStream() {
+  m_filter.m_bEnded = true;
   const ComPtr<IPin> peer = m_filter.OutputPeer();
   return peer ? peer->EndOfStream() : S_OK;
 }
 
 HRESULT CInputPin::BeginFlush() {
+  m_filter.m_bEnded = false;  // a seek: the stream goes on from elsewhere
+  m_filter.m_dwLastSample = GetTickCount();
   const ComPtr<IPin> peer = m_filter.OutputPeer();
   return peer ? peer->BeginFlush() : S_OK;
 }
@@ -322,6 +356,7 @@ HRESULT CInputPin::NotifyAllocator(IMemAllocator* allocator, BOOL) {
 }
 
 HRESULT CInputPin::Receive(IMediaSample* sample) {
+  m_filter.m_dwLastSample = GetTickCount();
   const ComPtr<IMemInputPin> sink = m_filter.OutputSink();
   return sink ? sink->Receive(sample) : VFW_E_NOT_CONNECTED;
 }
@@ -481,7 +516,7 @@ HRESULT COutputPin::GetPreroll(LONGLONG* preroll) {
 
 // --- Filter ---
 
-HRESULT CAdapterFilter::QueryInterface(REFIID iid, void** out) {
+HRESULT CAudioPassFilter::QueryInterface(REFIID iid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
   // No IMediaSeeking here: the graph would take the adapter for a renderer.
@@ -492,51 +527,51 @@ HRESULT CAdapterFilter::QueryInterface(REFIID iid, void** out) {
   return S_OK;
 }
 
-ULONG CAdapterFilter::Release() {
+ULONG CAudioPassFilter::Release() {
   const ULONG refs = --m_nRefs;
   if (refs == 0) delete this;
   return refs;
 }
 
-HRESULT CAdapterFilter::GetClassID(CLSID* id) {
+HRESULT CAudioPassFilter::GetClassID(CLSID* id) {
   if (!id) return E_POINTER;
-  *id = kAdapterClassId;
+  *id = kPassFilterClassId;
   return S_OK;
 }
 
-HRESULT CAdapterFilter::SetState(FILTER_STATE state) {
+HRESULT CAudioPassFilter::SetState(FILTER_STATE state) {
   std::lock_guard<std::mutex> hold(m_lock);
   m_nState = state;
   return S_OK;
 }
 
-HRESULT CAdapterFilter::GetState(DWORD, FILTER_STATE* state) {
+HRESULT CAudioPassFilter::GetState(DWORD, FILTER_STATE* state) {
   if (!state) return E_POINTER;
   std::lock_guard<std::mutex> hold(m_lock);
   *state = m_nState;
   return S_OK;
 }
 
-HRESULT CAdapterFilter::SetSyncSource(IReferenceClock* clock) {
+HRESULT CAudioPassFilter::SetSyncSource(IReferenceClock* clock) {
   std::lock_guard<std::mutex> hold(m_lock);
   m_clock = ComPtr<IReferenceClock>(clock);
   return S_OK;
 }
 
-HRESULT CAdapterFilter::GetSyncSource(IReferenceClock** clock) {
+HRESULT CAudioPassFilter::GetSyncSource(IReferenceClock** clock) {
   if (!clock) return E_POINTER;
   std::lock_guard<std::mutex> hold(m_lock);
   *clock = ComPtr<IReferenceClock>(m_clock).Detach();
   return S_OK;
 }
 
-HRESULT CAdapterFilter::EnumPins(IEnumPins** pins) {
+HRESULT CAudioPassFilter::EnumPins(IEnumPins** pins) {
   if (!pins) return E_POINTER;
   *pins = new (std::nothrow) CPinEnum(this, {static_cast<IPin*>(&m_input), static_cast<IPin*>(&m_output)});
   return *pins ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT CAdapterFilter::FindPin(LPCWSTR id, IPin** pin) {
+HRESULT CAudioPassFilter::FindPin(LPCWSTR id, IPin** pin) {
   if (!id || !pin) return E_POINTER;
   *pin = nullptr;
   if (std::wcscmp(id, kInputName) == 0)
@@ -549,7 +584,7 @@ HRESULT CAdapterFilter::FindPin(LPCWSTR id, IPin** pin) {
   return S_OK;
 }
 
-HRESULT CAdapterFilter::QueryFilterInfo(FILTER_INFO* info) {
+HRESULT CAudioPassFilter::QueryFilterInfo(FILTER_INFO* info) {
   if (!info) return E_POINTER;
   std::lock_guard<std::mutex> hold(m_lock);
   lstrcpynW(info->achName, m_name.c_str(), MAX_FILTER_NAME);
@@ -558,7 +593,7 @@ HRESULT CAdapterFilter::QueryFilterInfo(FILTER_INFO* info) {
   return S_OK;
 }
 
-HRESULT CAdapterFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
+HRESULT CAudioPassFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
   std::lock_guard<std::mutex> hold(m_lock);
   m_graph = graph;
   m_name = name ? name : L"";
@@ -566,16 +601,49 @@ HRESULT CAdapterFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
 }
 }  // namespace
 
+namespace {
+CAudioPassFilter* Adapter(IBaseFilter* filter) { return static_cast<CAudioPassFilter*>(filter); }
+
+// Adds a filter of kind to graph, to be tried before the registered ones; empty when it
+// could not be made or added.
+ComPtr<IBaseFilter> AddPassFilter(IGraphBuilder* graph, PassKind kind, const wchar_t* name) {
+  ComPtr<IBaseFilter> filter;
+  filter.Attach(new (std::nothrow) CAudioPassFilter(kind));
+  if (filter && (!graph || FAILED(graph->AddFilter(filter.Get(), name)))) filter.Reset();
+  return filter;
+}
+
+// Takes the filter out of graph again unless something connected to it.
+void RemoveIfUnused(IGraphBuilder* graph, ComPtr<IBaseFilter>& filter) {
+  if (!filter) return;
+  ComPtr<IPin> peer;
+  if (Adapter(filter.Get())->m_input.ConnectedTo(peer.Out()) == S_OK) return;
+  graph->RemoveFilter(filter.Get());
+  filter.Reset();
+}
+}  // namespace
+
 HRESULT OpenFileWithPcmAdapter(IAMMultiMediaStream* stream, const wchar_t* path) {
   ComPtr<IGraphBuilder> graph;
   ComPtr<IBaseFilter> adapter;
-  adapter.Attach(new (std::nothrow) CAdapterFilter());
-  if (adapter && (FAILED(stream->GetFilterGraph(graph.Out())) || !graph ||
-                  FAILED(graph->AddFilter(adapter.Get(), L"PCM channel adapter"))))
-    adapter.Reset();
+  if (SUCCEEDED(stream->GetFilterGraph(graph.Out())))
+    adapter = AddPassFilter(graph.Get(), PassKind::ManyChannelsAsPlainPcm, L"PCM channel adapter");
   const HRESULT hr = stream->OpenFile(path, 0);
-  ComPtr<IPin> peer;
-  if (adapter && static_cast<CAdapterFilter*>(adapter.Get())->m_input.ConnectedTo(peer.Out()) != S_OK)
-    graph->RemoveFilter(adapter.Get());
+  RemoveIfUnused(graph.Get(), adapter);
   return hr;
+}
+
+HRESULT RenderFileWithAudioWatch(IGraphBuilder* graph, const wchar_t* path, ComPtr<IBaseFilter>& watch) {
+  watch = AddPassFilter(graph, PassKind::DecodedAudio, L"Audio watch");
+  const HRESULT hr = graph->RenderFile(path, nullptr);
+  RemoveIfUnused(graph, watch);
+  return hr;
+}
+
+bool AudioStalled(IBaseFilter* watch, DWORD boundMs) {
+  if (!watch) return false;
+  CAudioPassFilter* filter = Adapter(watch);
+  FILTER_STATE state = State_Stopped;
+  filter->GetState(0, &state);
+  return state == State_Running && !filter->m_bEnded && GetTickCount() - filter->m_dwLastSample >= boundMs;
 }
