@@ -26,6 +26,7 @@
 #include "app/ConverterApp.h"
 #include "convert/JobArithmetic.h"
 #include "mainwnd/ConverterDlg.h"
+#include "media/AudioPassFilter.h"
 #include "media/DirectShow.h"
 #include "media/SampleFiller.h"
 #include "support/WinTestSupport.h"
@@ -70,7 +71,8 @@ int Bare(const char* path, std::uint32_t sampleBytes, const char* out = nullptr)
   AnsiPathToWide(path, wide, MAX_PATH + 1);
   am->Initialize(STREAMTYPE_READ, AMMSF_NOGRAPHTHREAD, nullptr);
   am->AddMediaStream(nullptr, &MSPID_PrimaryAudio, 0, nullptr);
-  if (FAILED(am->OpenFile(wide, AMMSF_RUN))) return 1;
+  // Opened as the job opens it, so that audio of many channels reaches the loop too.
+  if (FAILED(OpenFileWithPcmAdapter(am.Get(), wide)) || FAILED(am->SetState(STREAMSTATE_RUN))) return 1;
   ComPtr<IMediaStream> ms;
   am->GetMediaStream(MSPID_PrimaryAudio, ms.Out());
   ComPtr<IAudioMediaStream> audio;
@@ -89,8 +91,13 @@ int Bare(const char* path, std::uint32_t sampleBytes, const char* out = nullptr)
   UniqueStdioFile file(out ? std::fopen(out, "wb") : nullptr);
   if (file) std::setvbuf(file.Get(), nullptr, _IOFBF, 64 * 1024);  // as the job writes
   long long bytes = 0, buffers = 0, shortFills = 0;
+  double firstFill = 0, longestFill = 0;  // how long the stream kept the loop waiting
   for (;;) {
+    const double fillStart = Now();
     const HRESULT hr = filler.Fill(sample.Get(), event.Get());
+    const double fill = Now() - fillStart;
+    if (buffers == 0) firstFill = fill;
+    longestFill = std::max(longestFill, fill);
     if (FAILED(hr) || hr == MS_S_ENDOFSTREAM) break;
     DWORD valid = 0;
     data->GetInfo(nullptr, nullptr, &valid);
@@ -103,6 +110,7 @@ int Bare(const char* path, std::uint32_t sampleBytes, const char* out = nullptr)
   std::printf("bare_seconds=%.3f\nbare_cpu_seconds=%.3f\nbare_loop_thread_cpu_seconds=%.3f\n", Now() - start,
               ProcessCpuSeconds() - startCpu, ThreadCpuSeconds(GetCurrentThread()) - startThreadCpu);
   std::printf("bare_bytes=%lld\nbare_buffers=%lld\nbare_short_fills=%lld\n", bytes, buffers, shortFills);
+  std::printf("bare_first_fill_ms=%.1f\nbare_longest_fill_ms=%.1f\n", firstFill * 1000, longestFill * 1000);
   // The benchmark script looks at the process's threads from outside a few times a second:
   // its last look comes while the platform's streaming threads still live.
   std::fflush(stdout);

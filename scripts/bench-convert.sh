@@ -68,7 +68,7 @@ step=$(echo "$sizes" | value step_bytes)
 large=$(echo "$sizes" | value job_sample_bytes)
 echo "Running (30-minute file; samples of $step and $large bytes) ..."
 small_runs=() small_cpu=() small_own=() large_runs=() large_cpu=() large_own=() write_runs=()
-job_runs=() job_cpu=() job_own=() job_ui=() ffmpeg_runs=()
+job_runs=() job_cpu=() job_own=() job_ui=() ffmpeg_runs=() first_fills=() longest_fills=()
 small_busiest=() large_busiest=() job_busiest=() busiest_name=""
 job="" small=""
 # Adds a bare loop's figures to the arrays KIND_runs, KIND_cpu, KIND_own and KIND_busiest.
@@ -84,6 +84,8 @@ for _ in 1 2 3 4 5; do
   record_loop small "$small"
   large_loop=$(run bare "$long" "$large")
   record_loop large "$large_loop"
+  first_fills+=("$(echo "$large_loop" | value bare_first_fill_ms)")
+  longest_fills+=("$(echo "$large_loop" | value bare_longest_fill_ms)")
   busiest_name=$(echo "$large_loop" | value busiest_thread)
   write_runs+=("$(run barewrite "$long" "$outw" "$large" | value bare_seconds)"); rm -f "$out"
   this_job=$(run job "$long" "$outw"); rm -f "$out"
@@ -178,6 +180,10 @@ fi
 ratio "job / ($large-byte loop + writing)" "$(show '%.3f' "${job_write[@]}")"
 ratio "job / ffmpeg" "$(show '%.2f' "${job_ffmpeg[@]}")"
 printf '  mpg123 -w                    %8.2f s   job / mpg123         = %.2f\n' "$mpg123_s" "$(calc "$job_s / $mpg123_s")"
+# How long the stream kept the loop waiting for one sample, against the stall bound.
+printf '  longest wait for a sample      %8.1f ms (the first, starting the stream: %.1f ms; the worst of the rounds;\n' \
+  "$(spread "${longest_fills[@]}" | awk '{print $3}')" "$(spread "${first_fills[@]}" | awk '{print $3}')"
+echo "    a stream that keeps the job waiting 15 s counts as stalled)"
 printf '  progress messages of the job %8d     (the bar fills %s pixels; the last message is the reset to 0)\n' \
   "$messages" "$timed_bar_pixels"
 printf '  one progress message: the worker waits %.1f us\n' "$(us "$send_s")"
