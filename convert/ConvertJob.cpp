@@ -10,10 +10,10 @@
 #include "convert/JobArithmetic.h"
 #include "convert/JobMessages.h"
 #include "mainwnd/ConverterDlg.h"
+#include "media/AudioPassFilter.h"
 #include "media/BoundedCall.h"
 #include "media/DirectShow.h"
 #include "media/MediaPaths.h"
-#include "media/AudioPassFilter.h"
 #include "winfw/ComInit.h"
 #include "winfw/Mbcs.h"
 
