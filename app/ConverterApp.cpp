@@ -8,6 +8,7 @@
 #include "mainwnd/MediaText.h"
 #include "media/BoundedCall.h"
 #include "winfw/Mbcs.h"
+#include "winfw/Paths.h"
 #include "winfw/UniqueHandle.h"
 
 CConverterApp theApp;
@@ -21,18 +22,6 @@ std::wstring FirstArgument() {
   if (!argv || count < 2) return {};
   return static_cast<wchar_t**>(argv.Get())[1];
 }
-
-// A path taken relative to the current folder, made full: a file dialog may change that
-// folder before the conversion opens the file again.
-std::wstring FullPath(const std::wstring& path) {
-  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return path;
-  std::wstring full(needed, L'\0');
-  const DWORD length = GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
-  if (length == 0 || length >= needed) return path;
-  full.resize(length);
-  return full;
-}
 }  // namespace
 
 std::string CConverterApp::FileNamedAtStart() {
@@ -40,6 +29,8 @@ std::string CConverterApp::FileNamedAtStart() {
   if (argument.empty()) return {};
   const std::string given = WideToAnsi(argument.c_str(), argument.size());
   if (given.empty() || IsUrlLikePath(given)) return given;
+  // Made full now: a file dialog may change the current folder before the conversion
+  // opens the file again.
   const std::wstring full = FullPath(argument);
   return WideToAnsi(full.c_str(), full.size());
 }

@@ -16,6 +16,7 @@
 #include "media/MediaPaths.h"
 #include "winfw/ComInit.h"
 #include "winfw/Mbcs.h"
+#include "winfw/Paths.h"
 
 namespace {
 constexpr char kNoMedia[] = "Please open a Media file first!";
@@ -29,17 +30,11 @@ constexpr char kOutputPathTooLong[] = "The output file's path is too long.";
 constexpr char kOutputIsMedia[] =
     "The output file is the opened media file itself. Please choose another output file.";
 
-std::string FullPath(const char* path) {
-  char full[1024] = {};
-  const DWORD n = GetFullPathNameA(path, sizeof(full), full, nullptr);
-  return n > 0 && n < sizeof(full) ? std::string(full) : std::string();
-}
-
 // Whether two paths name the same file: full paths compared without regard to case
 // (the stored media path is lower case), letter by letter in UTF-16 as the file system
 // compares names, whatever the user's locale.
 bool SameFile(const char* a, const char* b) {
-  const std::wstring fullA = AnsiToWide(FullPath(a)), fullB = AnsiToWide(FullPath(b));
+  const std::wstring fullA = FullPath(AnsiToWide(a)), fullB = FullPath(AnsiToWide(b));
   return !fullA.empty() && CompareStringOrdinal(fullA.c_str(), -1, fullB.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
@@ -151,7 +146,7 @@ void CConverterDlg::EndJob() {
 }
 
 ConvertRequest CConverterDlg::CurrentRequest() const {
-  return {m_szMediaPath, m_strOutputFile, m_rtStart, m_rtEnd, m_rtEnd == m_rtDuration};
+  return {m_szMediaPath, m_strOutputFile, m_rtStart, m_rtEnd, RangeRunsToMediaEnd()};
 }
 
 bool CConverterDlg::AcceptRequest(const ConvertRequest& request) {

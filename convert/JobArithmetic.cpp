@@ -14,11 +14,6 @@ std::int64_t JobBudget(const ConvertRequest& request, std::uint32_t avgBytesPerS
   return ByteBudget(request.start, request.end, avgBytesPerSec);
 }
 
-ReferenceTime FarStopTime(ReferenceTime from, std::uint32_t bytesPerSec) {
-  const std::int64_t seconds = kMaxWavDataBytes / (bytesPerSec > 0 ? bytesPerSec : 1) + 1;
-  return from + seconds * kReferenceTimePerSecond;
-}
-
 int ProgressPosition(std::int32_t written, std::int64_t budget) {
   if (budget <= 0) return kProgressMax;
   const double position = static_cast<double>(written) / static_cast<double>(budget) * 1000.0;

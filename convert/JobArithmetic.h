@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "media/FarStop.h"
 #include "media/ReferenceTime.h"
 
 constexpr int kProgressMax = 1000;
@@ -18,9 +19,6 @@ constexpr std::uint32_t kStepBytes = 5000;
 // thread and the worker, so a larger sample makes the job faster; beyond some 64 KiB
 // it gains nothing more.
 constexpr std::uint32_t kJobSampleBytes = 13 * kStepBytes;
-
-// The largest data length the signed 32-bit count and the header's fields hold.
-constexpr std::int64_t kMaxWavDataBytes = 0x7FFFFFFF;
 
 // What one job converts, fixed on the user-interface thread before its worker starts.
 struct ConvertRequest {
@@ -45,22 +43,6 @@ std::int64_t JobBudget(const ConvertRequest& request, std::uint32_t avgBytesPerS
 inline ReferenceTime DataDuration(std::int64_t bytes, std::uint32_t avgBytesPerSec) {
   return avgBytesPerSec > 0 ? bytes * kReferenceTimePerSecond / avgBytesPerSec : 0;
 }
-
-// Where a job found its media to end: the media path it converted and the time.
-struct MediaEndNotice {
-  std::string mediaPath;
-  ReferenceTime end = 0;
-};
-
-// The rate of the sparsest PCM a job writes: 8000 Hz, 8-bit mono.
-constexpr std::uint32_t kLowestPcmBytesPerSec = 8000;
-
-// Where a stream that starts at from must stop to deliver all that a WAV of bytesPerSec
-// holds: the time the data bound takes, and a second more. The platform stops a stream at
-// its estimate of the length, which can fall far short of the media's end. This stop
-// times any rate the platform converts it by stays near the bound's 2^31 x 10^7, far from
-// overflowing 64 bits (a stop near the largest time makes the platform deliver nothing).
-ReferenceTime FarStopTime(ReferenceTime from, std::uint32_t bytesPerSec);
 
 // (end - start) x 1e-7 x average bytes per second in double precision, truncated.
 std::int64_t ByteBudget(ReferenceTime start, ReferenceTime end, std::uint32_t avgBytesPerSec);

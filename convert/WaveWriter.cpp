@@ -55,8 +55,8 @@ void ReachRangeEnd(IMultiMediaStream* stream, const ConvertRequest& job, std::ui
   LONGLONG stop = 0;
   if (FAILED(seeking->GetStopPosition(&stop)) || (!job.endAtMediaEnd && job.end < stop)) return;
   const LONGLONG farStop = FarStopTime(job.start, avgBytesPerSec);
-  StopNoEarlierThan(seeking.Get(), farStop);
-  StopNoEarlierThanOnEveryPin(graph.Get(), farStop);
+  RewindWithStopNoEarlierThan(seeking.Get(), stop, farStop);
+  RewindEveryPinWithStopNoEarlierThan(graph.Get(), farStop);
 }
 }  // namespace
 
@@ -146,7 +146,7 @@ HRESULT CConverterDlg::WriteWaveFile(IMultiMediaStream* stream) {
   if (!event) {
     failure = kCannotPrepare;
   } else {
-    SampleFiller filler(sink.Get(), m_hJobStop.Get(), m_nStallMs);
+    SampleFiller filler(sink.Get(), m_hJobStop.Get(), m_timing.stallMs);
     // Against the length known, also for a range to the media's end.
     CJobProgress progress(m_ctlProgress, ByteBudget(start, job.end, format.nAvgBytesPerSec));
     const auto* data = static_cast<const unsigned char*>(buffer.Get());

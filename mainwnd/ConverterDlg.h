@@ -40,6 +40,9 @@ class CConverterDlg : public CDialog {
   // The media's real end, reached by the preview or a job: the length shown, the slider's
   // scale and a range to the media's end follow it from now on.
   void LearnMediaEnd(ReferenceTime end);
+  // The range goes on to the media's end, wherever that turns out to be: End was not
+  // marked since the open, or was marked at the length known then.
+  bool RangeRunsToMediaEnd() const { return m_rtEnd == m_rtDuration; }
   BOOL SeekToSliderPos(int pos);
 
   // --- Preview ---
@@ -82,8 +85,6 @@ class CConverterDlg : public CDialog {
   UniqueKernelHandle m_hConvertThread;        // the job's worker, until joined
   // Set with every stop request: it cuts short the worker's wait for the stream.
   UniqueKernelHandle m_hJobStop{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-  // How long the worker waits for a stream that delivers nothing; lowered by tests.
-  DWORD m_nStallMs = kStreamStallMs;
   bool m_bStreamCutShort = false;  // the worker's: its wait for the stream was cut short
   std::int64_t m_nMaxDataBytes = kMaxWavDataBytes;  // data length bound; lowered by tests
   std::uint32_t m_nSampleBytes = kJobSampleBytes;   // the sample the worker fills; tests compare sizes
@@ -94,8 +95,8 @@ class CConverterDlg : public CDialog {
   // platform call: it is left behind, and the process ends without it
   // (CConverterApp::InitInstance).
   DWORD m_nStopWaitMs = 5000;
-  // How often the preview polls its position (a second); tests shorten it.
-  UINT m_nPositionPollMs = 1000;
+  // The preview's position poll and the stall bound of the preview and the job.
+  MediaTiming m_timing;
   // How long the duration probe waits for the platform (kProbeWaitMs); tests shorten it.
   DWORD m_nProbeWaitMs = kProbeWaitMs;
 
@@ -162,7 +163,7 @@ class CConverterDlg : public CDialog {
   void OnPlay();
   void OnPause();
   void OnStop();
-  void OnMediaEndNotify(const MediaEndNotice& notice);
+  LRESULT OnMediaEndNotify(WPARAM wp, LPARAM lp);  // lp: the MediaEndNotice
   void OnStartTime();
   void OnEndTime();
   void OnCloseMedia();

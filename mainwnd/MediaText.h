@@ -24,6 +24,14 @@ bool IsUrlLikePath(const std::string& path);
 // Both names are taken from the original spelling.
 std::string LocalDisplayName(const std::string& original, const std::string& lowered, LeadByteTest isLeadByte);
 
+// A media end that playing or converting reached replaces the length shown only when the
+// two differ by a second or more: less is the decoder's delay or the position poll's lag,
+// and the length shown was right.
+inline bool IsAnotherLength(ReferenceTime reached, ReferenceTime known) {
+  const ReferenceTime difference = reached > known ? reached - known : known - reached;
+  return difference >= kReferenceTimePerSecond;
+}
+
 // Slider position of cur within stop, truncated; 0 while stop is 0.
 int SliderPosition(ReferenceTime cur, ReferenceTime stop);
 // The reference time that slider position pos stands for.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/ConverterApp.h"
+#include "app/PrivateMessages.h"
 #include "mainwnd/ConverterDlg.h"
 #include "mainwnd/MediaOpen.h"
 #include "mainwnd/MediaText.h"
@@ -52,7 +53,7 @@ void CConverterDlg::UpdatePositionDisplay() {
 
 void CConverterDlg::LearnMediaEnd(ReferenceTime end) {
   if (end <= 0 || !IsAnotherLength(end, m_rtDuration)) return;
-  if (m_rtEnd == m_rtDuration) {  // the range goes on to the media's end
+  if (RangeRunsToMediaEnd()) {
     m_rtEnd = end;
     SetDlgItemText(IDC_END_CLOCK, ClockText(end).c_str());
   }
@@ -61,10 +62,12 @@ void CConverterDlg::LearnMediaEnd(ReferenceTime end) {
   if (g_pPlayer && std::strcmp(g_pPlayer->m_szFile, m_szMediaPath) == 0) g_pPlayer->m_rtRealEnd = end;
 }
 
-void CConverterDlg::OnMediaEndNotify(const MediaEndNotice& notice) {
-  if (notice.mediaPath != m_szMediaPath) return;  // another file is open by now
+LRESULT CConverterDlg::OnMediaEndNotify(WPARAM, LPARAM lp) {
+  const MediaEndNotice& notice = *reinterpret_cast<const MediaEndNotice*>(lp);
+  if (notice.mediaPath != m_szMediaPath) return 0;  // another file is open by now
   LearnMediaEnd(notice.end);
   if (g_pPlayer) UpdatePositionDisplay();
+  return 0;
 }
 
 void CConverterDlg::OnSliderReleased(NMHDR*, LRESULT* result) {

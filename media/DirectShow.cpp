@@ -34,10 +34,7 @@ HRESULT CreateMultiMediaStream(ComPtr<IAMMultiMediaStream>& stream) {
 
 HRESULT CreateAudioData(ComPtr<IAudioData>& data) { return CreateInProc(CLSID_AMAudioData, data); }
 
-HRESULT StopNoEarlierThan(IMediaSeeking* seeking, LONGLONG farStop) {
-  LONGLONG stop = 0;
-  const HRESULT hr = seeking->GetStopPosition(&stop);
-  if (FAILED(hr)) return hr;
+HRESULT RewindWithStopNoEarlierThan(IMediaSeeking* seeking, LONGLONG stop, LONGLONG farStop) {
   LONGLONG current = 0;
   if (stop > farStop) farStop = stop;
   return seeking->SetPositions(&current, AM_SEEKING_AbsolutePositioning, &farStop, AM_SEEKING_AbsolutePositioning);
@@ -70,14 +67,15 @@ void ForEachSeekingOutputPin(IGraphBuilder* graph, Fn fn) {
 }
 }  // namespace
 
-void StopNoEarlierThanOnEveryPin(IGraphBuilder* graph, LONGLONG farStop) {
+void RewindEveryPinWithStopNoEarlierThan(IGraphBuilder* graph, LONGLONG farStop) {
   const bool noStopUnrendered = PlatformIsWine();
   ForEachSeekingOutputPin(graph, [&](IMediaSeeking* seeking, bool rendered) {
+    LONGLONG stop = 0;
     if (rendered || !noStopUnrendered) {
-      StopNoEarlierThan(seeking, farStop);
+      if (SUCCEEDED(seeking->GetStopPosition(&stop))) RewindWithStopNoEarlierThan(seeking, stop, farStop);
       return;
     }
-    LONGLONG current = 0, stop = 0;
+    LONGLONG current = 0;
     seeking->SetPositions(&current, AM_SEEKING_AbsolutePositioning, &stop, AM_SEEKING_AbsolutePositioning);
   });
 }

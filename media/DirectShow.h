@@ -28,16 +28,17 @@ HRESULT RenderFileWithin(IGraphBuilder* graph, const wchar_t* path, DWORD boundM
 HRESULT CreateMultiMediaStream(ComPtr<IAMMultiMediaStream>& stream);
 HRESULT CreateAudioData(ComPtr<IAudioData>& data);
 
-// Plays from the start to farStop, or to the graph's own stop where that lies further:
-// the platform stops at its estimate of the length, which for some files falls far
-// short of their end. Media time.
-HRESULT StopNoEarlierThan(IMediaSeeking* seeking, LONGLONG farStop);
+// Rewinds to the start, with the stop at farStop, or at stop (the graph's own, as the
+// caller read it) where that lies further: the platform stops at its estimate of the
+// length, which for some files falls far short of their end. Media time.
+HRESULT RewindWithStopNoEarlierThan(IMediaSeeking* seeking, LONGLONG stop, LONGLONG farStop);
 
-// The same on every output pin of the graph's filters that seeks, rendered or not: the
-// graph's own seeking reaches only the pins that lead to a renderer, while a splitter may
-// take the stop of the whole file from a pin that nothing renders (Wine's parsers take it
-// from their first pin, a video one where a stream renders the audio alone). On Wine such
-// an unrendered pin gets no stop at all (0): its parsers then read to the media's real
-// end, where any stop they are given is cut to their own estimate of the length, which
-// for MPEG program streams falls short by about a second. Media time.
-void StopNoEarlierThanOnEveryPin(IGraphBuilder* graph, LONGLONG farStop);
+// The same on every output pin of the graph's filters that seeks, rendered or not, each
+// with its own stop: the graph's own seeking reaches only the pins that lead to a
+// renderer, while a splitter may take the stop of the whole file from a pin that nothing
+// renders (Wine's parsers take it from their first pin, a video one where a stream
+// renders the audio alone). On Wine such an unrendered pin gets no stop at all (0): its
+// parsers then read to the media's real end, where any stop they are given is cut to
+// their own estimate of the length, which for MPEG program streams falls short by about a
+// second. Media time.
+void RewindEveryPinWithStopNoEarlierThan(IGraphBuilder* graph, LONGLONG farStop);

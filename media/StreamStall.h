@@ -31,3 +31,10 @@ inline FillDeadline NextFillCut(std::uint32_t waitedMs, bool stopAsked, std::uin
   if (stopAsked && kStopGraceMs - sinceStop < left) left = kStopGraceMs - sinceStop;
   return {FillCut::None, left};
 }
+
+// How the preview and the job time themselves: one copy, the main window's, which tests
+// shorten.
+struct MediaTiming {
+  std::uint32_t positionPollMs = 1000;  // how often the preview polls its position
+  std::uint32_t stallMs = kStreamStallMs;  // how long a stream may deliver nothing
+};

@@ -4,9 +4,10 @@
 #include <cstdio>
 
 #include "app/PrivateMessages.h"
-#include "convert/JobArithmetic.h"
+#include "mainwnd/MediaText.h"
 #include "media/AudioPassFilter.h"
 #include "media/DirectShow.h"
+#include "media/FarStop.h"
 #include "preview/MediaTime.h"
 #include "preview/PreviewGeometry.h"
 #include "winfw/Mbcs.h"
@@ -34,7 +35,8 @@ namespace {
 int g_nLivePlayers = 0;
 }  // namespace
 
-CPreviewPlayer::CPreviewPlayer(HINSTANCE instance, HWND mainWindow) : m_hwndMain(mainWindow), m_hInstance(instance) {
+CPreviewPlayer::CPreviewPlayer(HINSTANCE instance, HWND mainWindow, const MediaTiming& timing)
+    : m_hwndMain(mainWindow), m_hInstance(instance), m_timing(timing) {
   ++g_nLivePlayers;
 }
 
@@ -125,7 +127,7 @@ HRESULT CPreviewPlayer::BuildGraph(const char* path) {
   SetForegroundWindow(m_hWnd);
   SetFocus(m_hWnd);
   RefreshTitle();
-  SetTimer(m_hWnd, TIMER_POSITION, m_nPositionTimerMs, nullptr);
+  SetTimer(m_hWnd, TIMER_POSITION, m_timing.positionPollMs, nullptr);
   return notifyResult;
 }
 
@@ -146,7 +148,11 @@ HRESULT CPreviewPlayer::AttachVideoWindow() {
 // their first frames that falls far short of their end: the stop goes as far as any job
 // could convert, and playing ends where the media does.
 void CPreviewPlayer::LiftStop() {
-  InMediaTime(pMS.Get(), [&] { return StopNoEarlierThan(pMS.Get(), FarStopTime(0, kLowestPcmBytesPerSec)); });
+  InMediaTime(pMS.Get(), [&] {
+    LONGLONG stop = 0;
+    const HRESULT hr = pMS->GetStopPosition(&stop);
+    return FAILED(hr) ? hr : RewindWithStopNoEarlierThan(pMS.Get(), stop, FarStopTime(0, kLowestPcmBytesPerSec));
+  });
 }
 
 void CPreviewPlayer::DecideNoVideo() {
@@ -191,7 +197,7 @@ void CPreviewPlayer::OnPositionTimer() {
     return result;
   });
   if (FAILED(hr)) return;  // both positions come from one poll or neither changes
-  if (m_nState == StatePlaying && AudioStalled(m_audioWatch.Get(), m_nStallMs)) {
+  if (m_nState == StatePlaying && AudioStalled(m_audioWatch.Get(), m_timing.stallMs)) {
     Stop();  // as at the media's end, whose event a stalled stream never sends
     return;
   }

@@ -17,7 +17,8 @@ constexpr UINT kCursorTimerMs = 50000;
 
 class CPreviewPlayer {
  public:
-  CPreviewPlayer(HINSTANCE instance, HWND mainWindow);
+  // timing is the main window's, which outlives its players.
+  CPreviewPlayer(HINSTANCE instance, HWND mainWindow, const MediaTiming& timing);
   virtual ~CPreviewPlayer();
 
   // --- Playback ---
@@ -59,8 +60,7 @@ class CPreviewPlayer {
   PreviewState m_nState = StateNoMedia;
   ComPtr<IVideoWindow> pVW;
   int m_bVideoShown = 0;
-  UINT m_nPositionTimerMs = 1000;  // the main window's m_nPositionPollMs
-  DWORD m_nStallMs = kStreamStallMs;  // the main window's m_nStallMs
+  const MediaTiming& m_timing;
   ComPtr<IBasicVideo> pBV;
   ComPtr<IGraphBuilder> pGB;
   ComPtr<IMediaControl> pMC;

@@ -9,15 +9,13 @@
 
 int CConverterDlg::StartPreview(char* path) {
   if (g_pPlayer) ClosePreview();  // never leave an earlier player behind unowned
-  g_pPlayer = new CPreviewPlayer(m_hInstance, m_hWnd);
+  g_pPlayer = new CPreviewPlayer(m_hInstance, m_hWnd, m_timing);
 
   // A stored wish for full-screen start is read but not honoured: previews start in a window.
   const UINT fullScreenWish = theApp.GetProfileInt(settings::kSetupSection, settings::kFullscreenKey, 0);
   (void)fullScreenWish;
 
   CPreviewPlayer* player = g_pPlayer;
-  player->m_nPositionTimerMs = m_nPositionPollMs;
-  player->m_nStallMs = m_nStallMs;
   CopyWholeCharacters(player->m_szFile, sizeof(player->m_szFile), path, std::strlen(path), IsAnsiLeadByte);
   bool opened = false;
   bool superseded = false;

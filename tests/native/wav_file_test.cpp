@@ -268,6 +268,14 @@ TEST(JobArithmetic, TheFarStopLetsTheDataBoundPassAndOverflowsNothing) {
   // At 8000 bytes a second, 268435.46 s; a rate of 0 counts as 1.
   EXPECT_EQ(FarStopTime(0, kLowestPcmBytesPerSec), 268436 * kReferenceTimePerSecond);
   EXPECT_EQ(FarStopTime(0, 0), 2147483648LL * kReferenceTimePerSecond);
+  // The platform turns a stop into bytes or samples, the stop times a rate: for every rate
+  // a stream can have, the far stop's stretch times that rate fits in 64 bits, and still
+  // covers the data bound.
+  for (std::uint64_t rate = 1; rate <= 0xFFFFFFFFu; rate = rate * 3 + 1) {
+    const ReferenceTime stretch = FarStopTime(0, static_cast<std::uint32_t>(rate));
+    EXPECT_LE(stretch, INT64_MAX / static_cast<std::int64_t>(rate)) << rate << " bytes a second";
+    EXPECT_GE(stretch / kReferenceTimePerSecond * static_cast<std::int64_t>(rate), kMaxWavDataBytes) << rate;
+  }
 }
 
 TEST(JobArithmetic, BarFillRoundsToTheNearestPixelAsTheBarDoes) {

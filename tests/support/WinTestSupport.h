@@ -18,6 +18,9 @@ void ClearSettings();
 
 // Windows path of a file made by make-test-media.sh.
 std::string TestMedia(const char* name);
+// What opening says of a file the platform cannot render (the duration probe failed).
+inline constexpr char kProbeFailed[] =
+    "Cannot open the file and get the total time. You need to install appropriate decoders.\nOr the file is corrupt.";
 // A fresh empty folder for one test's output (no trailing \), under SONBREL_TEST_TMP
 // (else Z:\tmp\sonbrel-tests).
 std::string TempFolder(const char* name);

@@ -162,6 +162,6 @@ inline int CountPreviewWindows() {
 }
 
 constexpr ReferenceTime kSecond = 10'000'000;
-// The position poll the tests set (CConverterDlg::m_nPositionPollMs), so that waits for
+// The position poll the tests set (CConverterDlg::m_timing), so that waits for
 // the display take a fraction of the program's second.
 constexpr UINT kTestPollMs = 200;

@@ -40,10 +40,6 @@ inline std::vector<std::string> OpenMedia(HWND dlg, const std::string& path) {
   return boxes;
 }
 
-// The box of an opening whose file the platform cannot measure.
-constexpr char kProbeFailed[] =
-    "Cannot open the file and get the total time. You need to install appropriate decoders.\nOr the file is corrupt.";
-
 inline void SetOutput(HWND dlg, const std::string& path) { SetDlgItemTextA(dlg, IDC_OUTPUT_FILE, path.c_str()); }
 
 // Waits until no job is active and the dialog is idle again.

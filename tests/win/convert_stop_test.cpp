@@ -201,7 +201,7 @@ TEST_F(ConvertStopTest, ClosingEscAndEnterDuringAStallCompleteTheWav) {
         e, out,
         [&](CConverterDlg& dlg) {
           PrepareStalling(dlg.m_hWnd, out);
-          dlg.m_nStallMs = 60000;  // the window's end alone ends the wait
+          dlg.m_timing.stallMs = 60000;  // the window's end alone ends the wait
         },
         &PumpUntilStalled);
     EXPECT_GE(DataLength(out), kFirstStreamBytes);
@@ -216,7 +216,7 @@ TEST_F(ConvertStopTest, AStallEndsTheJobWithAWholeWavAndSaysWhere) {
   RunAsMainWindow(dlg, [&](HWND h) {
     PrepareStalling(h, out);
     media = dlg.m_szMediaPath;
-    dlg.m_nStallMs = 2000;
+    dlg.m_timing.stallMs = 2000;
     ModalAnswerer answers;
     answers.PressOnNextBox(IDOK);
     answers.PressOnNextBox(IDOK);  // one more than expected: a failure, not a hang
@@ -240,7 +240,7 @@ TEST_F(ConvertStopTest, StopDuringAStallCompletesTheWavAndTheWindowConvertsTheNe
   std::vector<ModalAnswerer::Seen> boxes;
   RunAsMainWindow(dlg, [&](HWND h) {
     PrepareStalling(h, out);
-    dlg.m_nStallMs = 60000;  // Stop alone ends the wait
+    dlg.m_timing.stallMs = 60000;  // Stop alone ends the wait
     ModalAnswerer answers;
     answers.PressOnNextBox(IDOK);  // none expected
     Click(h, IDC_CONVERT);

@@ -245,7 +245,7 @@ TEST_F(OpenFileTest, AFileThatHoldsThePlatformIsRefusedAfterTheProbesBoundAndThe
     const auto boxes = convtest::OpenMedia(h, TestMedia("conv-g726.wav"));
     const DWORD took = GetTickCount() - start;
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], convtest::kProbeFailed);
+    EXPECT_EQ(boxes[0], kProbeFailed);
     EXPECT_GE(took, dlg.m_nProbeWaitMs);
     EXPECT_LT(took, dlg.m_nProbeWaitMs + 8000);
     EXPECT_FALSE(Enabled(h, IDC_CONVERT));

@@ -32,8 +32,8 @@ PreviewState State() { return g_pPlayer ? g_pPlayer->m_nState : StateNoMedia; }
 
 TEST_F(PreviewAudioTest, Mp3PlaysHiddenAndTheDisplayFollowsEveryPoll) {
   CConverterDlg dlg;
-  EXPECT_EQ(dlg.m_nPositionPollMs, 1000u) << "the program polls the position once a second";
-  dlg.m_nPositionPollMs = kTestPollMs;
+  EXPECT_EQ(dlg.m_timing.positionPollMs, 1000u) << "the program polls the position once a second";
+  dlg.m_timing.positionPollMs = kTestPollMs;
   RunAsMainWindow(dlg, [&](HWND h) {
     PositionWatch watch;
     ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-tone.mp3")));
@@ -79,11 +79,18 @@ TEST_F(PreviewAudioTest, Mp3PlaysHiddenAndTheDisplayFollowsEveryPoll) {
     EXPECT_EQ(dlg.m_rtStart, 35 * kSecond / 10);
     EXPECT_EQ(ItemText(h, IDC_START_CLOCK), "00:00:03");
 
-    // End Time takes the graph's position at the press, which the last poll can only trail.
+    // End Time takes the graph's position at the press, which the last poll can only trail:
+    // the press comes once playing has gone 50 ms past that poll.
     Click(h, IDC_PLAY);
     ASSERT_TRUE(watch.WaitTicks(3));
+    ReferenceTime before = 0, after = 0;
+    ASSERT_TRUE(PumpUntil([&] {
+      return g_pPlayer->ReadCurrentPosition(before) && before >= g_pPlayer->m_rtPosition + kSecond / 20;
+    }));
     Click(h, IDC_END_TIME);
-    EXPECT_GE(dlg.m_rtEnd, g_pPlayer->m_rtPosition);
+    ASSERT_TRUE(g_pPlayer->ReadCurrentPosition(after));
+    EXPECT_GE(dlg.m_rtEnd, before);
+    EXPECT_LE(dlg.m_rtEnd, after);
     ASSERT_LT(dlg.m_rtEnd, 5 * kSecond) << "three polls cannot take 1.5 s of sound";
     EXPECT_EQ(ItemText(h, IDC_END_CLOCK), dlg.m_rtEnd < 4 * kSecond ? "00:00:03" : "00:00:04");
     EXPECT_GE(dlg.m_rtEnd - dlg.m_rtStart, 2 * kTestPollMs * (kSecond / 1000));
@@ -123,7 +130,7 @@ Press PressAtPhase(PositionWatch& watch, HWND h, int id, DWORD phaseMs) {
 // position.
 TEST_F(PreviewAudioTest, MarksTakeThePositionAtThePress) {
   CConverterDlg dlg;
-  dlg.m_nPositionPollMs = kTestPollMs;
+  dlg.m_timing.positionPollMs = kTestPollMs;
   RunAsMainWindow(dlg, [&](HWND h) {
     PositionWatch watch;
     const std::string folder = TempFolder("marks");
@@ -180,7 +187,7 @@ TEST_F(PreviewAudioTest, MarksTakeThePositionAtThePress) {
 
 TEST_F(PreviewAudioTest, ButtonsFollowTheStateTable) {
   CConverterDlg dlg;
-  dlg.m_nPositionPollMs = kTestPollMs;
+  dlg.m_timing.positionPollMs = kTestPollMs;
   RunAsMainWindow(dlg, [&](HWND h) {
     PositionWatch watch;
     ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-tone.mp3")));
@@ -240,7 +247,7 @@ TEST_F(PreviewAudioTest, ButtonsFollowTheStateTable) {
 
 TEST_F(PreviewAudioTest, PlayingToTheEndStopsRewindsAndPlaysAgain) {
   CConverterDlg dlg;
-  dlg.m_nPositionPollMs = kTestPollMs;
+  dlg.m_timing.positionPollMs = kTestPollMs;
   RunAsMainWindow(dlg, [&](HWND h) {
     PositionWatch watch;
     ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-tone.mp3")));
@@ -265,8 +272,8 @@ TEST_F(PreviewAudioTest, PlayingToTheEndStopsRewindsAndPlaysAgain) {
 // process of their own (tests/CMakeLists.txt).
 TEST_F(PreviewAudioTest, PlayingIntoAStallEndsAsTheMediasEndWould) {
   CConverterDlg dlg;
-  dlg.m_nPositionPollMs = kTestPollMs;
-  dlg.m_nStallMs = 2000;
+  dlg.m_timing.positionPollMs = kTestPollMs;
+  dlg.m_timing.stallMs = 2000;
   RunAsMainWindow(dlg, [&](HWND h) {
     PositionWatch watch;
     ASSERT_TRUE(OpenInPreview(dlg, TestMedia("conv-chained.ogg")));
@@ -284,7 +291,7 @@ TEST_F(PreviewAudioTest, PlayingIntoAStallEndsAsTheMediasEndWould) {
 // from its loud first 3 s (tests/media/convert.sh).
 TEST_F(PreviewAudioTest, PlayingGoesOnPastTheLengthEstimateToTheRealEnd) {
   CConverterDlg dlg;
-  dlg.m_nPositionPollMs = kTestPollMs;
+  dlg.m_timing.positionPollMs = kTestPollMs;
   RunAsMainWindow(dlg, [&](HWND h) {
     PositionWatch watch;
     dlg.OpenMediaFile(TestMedia("conv-untagged-vbr.mp3"));
@@ -392,7 +399,7 @@ TEST_F(PreviewAudioTest, AnotherOpenOrACloseDuringTheFailureBoxLeavesTheirResult
 // nothing: a graph or filter kept alive keeps its streaming threads.)
 TEST_F(PreviewAudioTest, OpeningFilesOneAfterAnotherLeaksNothing) {
   CConverterDlg dlg;
-  dlg.m_nPositionPollMs = kTestPollMs;
+  dlg.m_timing.positionPollMs = kTestPollMs;
   RunAsMainWindow(dlg, [&](HWND h) {
     ModalAnswerer answerer;
     const char* files[] = {"preview-tone.mp3", "preview-video.avi", "preview-tone.mp3", "preview-broken.mp3",

@@ -461,7 +461,7 @@ TEST_F(PreviewVideoTest, ScreenshotPoses) {
     return PumpUntil([&] { return g_pPlayer && g_pPlayer->m_rtPosition >= position; });
   };
   CConverterDlg dlg;
-  dlg.m_nPositionPollMs = kTestPollMs;
+  dlg.m_timing.positionPollMs = kTestPollMs;
   RunAsMainWindow(dlg, [&](HWND h) {
     if (wanted("main-playing")) {
       ASSERT_TRUE(OpenInPreview(dlg, TestMedia("preview-tone.mp3")));

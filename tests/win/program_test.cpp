@@ -149,9 +149,6 @@ TEST(Program, InAFolderNamedInAnyScriptItKeepsItsNameItsSettingsAndItsHelp) {
 }
 
 namespace {
-constexpr char kProbeFailed[] =
-    "Cannot open the file and get the total time. You need to install appropriate decoders.\nOr the file is corrupt.";
-
 // The title line names the file; the name is in lower case, as it shows from the first
 // position update on.
 bool TitleNames(HWND main, const std::wstring& name) {
